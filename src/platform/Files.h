@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace bv
+{
+
+// A failed file operation: the system error number (errno) and its text.
+struct SystemError
+{
+    int code = 0;
+    std::string text;
+    explicit operator bool() const { return code != 0; }
+};
+
+// German text of a system error number, as a German system words it; strerror for the rest.
+std::string systemErrorText(int code);
+SystemError lastSystemError(); // from errno
+
+namespace files
+{
+
+// The temporary directory ($TMPDIR, else /tmp), always ending in "/".
+std::string temporaryDirectory();
+
+// Copies a file (overwriting when asked); the copy is written to a temporary name beside the
+// target, synced and renamed, so a target is never left half-written.
+SystemError copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
+// Renames; when the two paths lie on different file systems, copies and then removes the source.
+SystemError moveFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
+SystemError removeFile(const std::filesystem::path& path);
+SystemError createDirectory(const std::filesystem::path& path); // existing directory is success
+// Writes the whole content atomically (temporary file, fsync, rename).
+SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view content);
+std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes = SIZE_MAX);
+
+// Creation time as a Windows file time (100 ns since 1601): statx birth time, modification time
+// where the file system keeps none.
+std::optional<std::uint64_t> creationFileTime(const std::filesystem::path& path);
+
+struct DirEntry
+{
+    std::string name;
+    bool isDirectory = false;
+};
+// Entries of a directory whose names match a Windows pattern ("*.XML"), without "." and "..",
+// in the order the enumeration gives them: names sorted case-insensitively, as NTFS lists them.
+// errorOut receives the error when the directory cannot be listed.
+std::vector<DirEntry> listDirectory(const std::filesystem::path& dir, const std::string& pattern,
+                                    SystemError* errorOut = nullptr);
+
+// Where a directory lies on a removable medium (/sys/block/<dev>/removable of the device that
+// holds it). Injected so that tests can fake a floppy or a USB stick.
+class RemovableProbe
+{
+public:
+    virtual ~RemovableProbe() = default;
+    virtual bool isRemovable(const std::filesystem::path& path) const;
+};
+
+// Drive roots A: and B: do not exist on this machine; the setup dialog asks through this probe.
+class DriveProbe
+{
+public:
+    virtual ~DriveProbe() = default;
+    virtual bool driveExists(char letter) const; // always false here
+};
+
+} // namespace files
+} // namespace bv
