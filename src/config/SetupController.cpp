@@ -1,0 +1,85 @@
+#include "config/SetupController.h"
+
+#include "config/ConfigTexts.h"
+#include "config/Profile.h"
+#include "config/ProfileKeys.h"
+#include "platform/Files.h"
+
+#include <optional>
+
+namespace bv {
+
+namespace {
+
+const char* driveRoot(SetupState::Choice drive)
+{
+    return drive == SetupState::Choice::DriveA ? configtext::DriveRootA : configtext::DriveRootB;
+}
+
+const char* flag(bool on)
+{
+    return on ? "1" : "0";
+}
+
+} // namespace
+
+SetupController::SetupController(Profile& profile, const files::DriveProbe& drives)
+    : m_profile(profile), m_driveA(drives.driveExists('A')), m_driveB(drives.driveExists('B'))
+{
+    using Choice = SetupState::Choice;
+    const std::string spoolDirectory = m_profile.readString(section::Abrechnungsversand, profilekey::spooldir);
+    const std::string saved = m_profile.readString(section::Abrechnungsversand, profilekey::SavedSpooldir);
+
+    std::optional<Choice> drive;
+    if (spoolDirectory == "A:\\" || spoolDirectory == "a:\\")
+        drive = Choice::DriveA;
+    else if (spoolDirectory == "B:\\" || spoolDirectory == "b:\\")
+        drive = Choice::DriveB;
+
+    if (drive) {
+        // A drive keeps the directory the user had chosen before, for when he switches back; without
+        // one the field shows the drive's own root. A drive that is gone is offered as the directory
+        // choice with the same text; its own root (not always "A:\"), so that OK without changes
+        // never turns a stored B: into A:.
+        m_opening.choice = driveEnabled(*drive) ? *drive : Choice::Directory;
+        m_opening.directory = saved.empty() ? driveRoot(*drive) : saved;
+    } else {
+        m_opening.choice = Choice::Directory;
+        m_opening.directory = spoolDirectory;
+    }
+    m_opening.useProxy = m_profile.readString(section::Abrechnungsversand, profilekey::UseProxy) == "1";
+    m_opening.useLan = m_profile.readString(section::General, profilekey::UseLan) == "1";
+}
+
+bool SetupController::driveEnabled(SetupState::Choice drive) const
+{
+    switch (drive) {
+    case SetupState::Choice::DriveA:
+        return m_driveA;
+    case SetupState::Choice::DriveB:
+        return m_driveB;
+    case SetupState::Choice::Directory:
+        return true;
+    }
+    return false;
+}
+
+DirectoryField SetupController::select(SetupState::Choice choice, const std::string& currentText) const
+{
+    return {choice == SetupState::Choice::Directory, currentText};
+}
+
+bool SetupController::accept(const SetupState& edited)
+{
+    if (!driveEnabled(edited.choice))
+        return false;
+    const std::string spoolDirectory =
+        edited.choice == SetupState::Choice::Directory ? edited.directory : driveRoot(edited.choice);
+    bool stored = m_profile.writeString(section::Abrechnungsversand, profilekey::SavedSpooldir, edited.directory);
+    stored = m_profile.writeString(section::Abrechnungsversand, profilekey::spooldir, spoolDirectory) && stored;
+    stored = m_profile.writeString(section::Abrechnungsversand, profilekey::UseProxy, flag(edited.useProxy)) && stored;
+    stored = m_profile.writeString(section::General, profilekey::UseLan, flag(edited.useLan)) && stored;
+    return stored;
+}
+
+} // namespace bv
