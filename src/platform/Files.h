@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace bv
-{
+namespace bv {
 
 // A failed file operation: the system error number (errno) and its text.
 struct SystemError
@@ -21,8 +20,7 @@ struct SystemError
 std::string systemErrorText(int code);
 SystemError lastSystemError(); // from errno
 
-namespace files
-{
+namespace files {
 
 // The temporary directory ($TMPDIR, else /tmp), always ending in "/".
 std::string temporaryDirectory();
@@ -33,9 +31,12 @@ SystemError copyFile(const std::filesystem::path& from, const std::filesystem::p
 // Renames; when the two paths lie on different file systems, copies and then removes the source.
 SystemError moveFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
 SystemError removeFile(const std::filesystem::path& path);
-SystemError createDirectory(const std::filesystem::path& path); // existing directory is success
-// Writes the whole content atomically (temporary file, fsync, rename).
+SystemError createDirectory(const std::filesystem::path& path);   // existing directory is success
+SystemError createDirectories(const std::filesystem::path& path); // with every missing parent
+// Writes the whole content atomically (temporary file, fsync, rename). An existing file keeps its
+// permissions; a symbolic link keeps pointing at the file that is replaced.
 SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view content);
+// The file's content, at most its first maxBytes bytes; nullopt with errno set when it cannot be read.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes = SIZE_MAX);
 
 // Creation time as a Windows file time (100 ns since 1601): statx birth time, modification time
@@ -52,6 +53,10 @@ struct DirEntry
 // errorOut receives the error when the directory cannot be listed.
 std::vector<DirEntry> listDirectory(const std::filesystem::path& dir, const std::string& pattern,
                                     SystemError* errorOut = nullptr);
+
+// The "removable" flag of a block device's sysfs directory (/sys/dev/block/MAJ:MIN resolved); a
+// partition's flag is its whole disk's.
+bool removableFlag(const std::filesystem::path& deviceDir);
 
 // Where a directory lies on a removable medium (/sys/block/<dev>/removable of the device that
 // holds it). Injected so that tests can fake a floppy or a USB stick.

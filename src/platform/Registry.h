@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace bv
-{
+namespace bv {
 
 // A registry value: a string (REG_SZ) or a 32-bit number (REG_DWORD).
 struct RegValue
@@ -22,7 +21,7 @@ struct RegValue
         Dword
     };
     Type type = Type::String;
-    std::string text;     // for String
+    std::string text;         // for String
     std::uint32_t number = 0; // for Dword
 
     static RegValue string(std::string s) { return {Type::String, std::move(s), 0}; }
@@ -62,7 +61,9 @@ public:
 
     const std::filesystem::path& path() const { return m_file; }
 
-    // Loads (or reloads when changed). A missing file is an empty hive. Throws HiveParseError.
+    // Loads (or reloads when changed). A missing file is an empty hive. Throws HiveParseError (line 0
+    // when the file exists but cannot be read). Other reads of a hive that does not parse see an
+    // empty hive.
     void load() const;
     // True when the file exists and parses (loading it if needed); prints the parse error otherwise.
     bool isReadable() const;
@@ -72,7 +73,9 @@ public:
     std::vector<std::string> valueNames(const std::string& keyPath) const;
 
     // Each write is one locked read-modify-write of the file; false when it failed (parse error,
-    // I/O error). Creating a value creates its key and every parent key.
+    // I/O error). Creating a value creates its key and every parent key. Writing the value a value
+    // already has succeeds without rewriting the file. Deleting a value or key that does not exist
+    // is false. String values may hold line breaks: they are stored as \n and \r escapes.
     bool setValue(const std::string& keyPath, const std::string& name, const RegValue& value);
     bool createKey(const std::string& keyPath);
     bool deleteValue(const std::string& keyPath, const std::string& name);
@@ -116,8 +119,13 @@ public:
     std::optional<RegValue> value(const std::string& fullKeyPath, const std::string& name);
     bool keyExists(const std::string& fullKeyPath);
     bool setValue(const std::string& fullKeyPath, const std::string& name, const RegValue& value);
+    // False when the value did not exist or the hive could not be written.
+    bool deleteValue(const std::string& fullKeyPath, const std::string& name);
 
 private:
+    // The hive file that holds a full key path (its first component names the hive, in any case).
+    HiveFile* fileOfKey(const std::string& fullKeyPath);
+
     std::unique_ptr<HiveFile> m_machine;
     std::unique_ptr<HiveFile> m_user;
 };

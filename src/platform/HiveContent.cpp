@@ -1,0 +1,327 @@
+#include "platform/HiveContent.h"
+
+#include "platform/Text.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace bv {
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view stripBlanks(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// Reads a quoted string starting at s[pos] == '"'; on success pos is just past the closing quote.
+bool readQuoted(std::string_view s, std::size_t& pos, std::string& out, std::string& reason)
+{
+    ++pos;
+    while (pos < s.size()) {
+        const char c = s[pos++];
+        if (c == '"')
+            return true;
+        if (c != '\\') {
+            out += c;
+            continue;
+        }
+        if (pos >= s.size())
+            break;
+        switch (s[pos++]) {
+        case '\\':
+            out += '\\';
+            break;
+        case '"':
+            out += '"';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 'r':
+            out += '\r';
+            break;
+        case '0':
+            out += '\0';
+            break;
+        default:
+            reason = "invalid escape sequence in a quoted string";
+            return false;
+        }
+    }
+    reason = "unterminated quoted string";
+    return false;
+}
+
+std::optional<std::uint32_t> parseDword(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 8)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return std::nullopt;
+        value = value * 16 + static_cast<std::uint32_t>(d);
+    }
+    return value;
+}
+
+void appendQuoted(std::string& out, std::string_view text)
+{
+    out += '"';
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\0':
+            out += "\\0";
+            break;
+        default:
+            out += c;
+        }
+    }
+    out += '"';
+}
+
+bool sameValue(const RegValue& a, const RegValue& b)
+{
+    if (a.type != b.type)
+        return false;
+    return a.type == RegValue::Type::String ? a.text == b.text : a.number == b.number;
+}
+
+// Parses one value line of the current key.
+std::optional<std::string> parseValueLine(std::string_view s, HiveContent& content, HiveContent::Key& key)
+{
+    std::string name;
+    std::size_t pos = 0;
+    std::string reason;
+    if (s[0] == '@') {
+        pos = 1;
+    } else if (s[0] == '"') {
+        if (!readQuoted(s, pos, name, reason))
+            return reason;
+    } else {
+        return std::string("expected a quoted value name or @");
+    }
+    while (pos < s.size() && isBlank(s[pos]))
+        ++pos;
+    if (pos >= s.size() || s[pos] != '=')
+        return std::string("expected '=' after the value name");
+    const std::string_view data = stripBlanks(s.substr(pos + 1));
+    RegValue value;
+    if (!data.empty() && data[0] == '"') {
+        std::size_t p = 0;
+        std::string text;
+        if (!readQuoted(data, p, text, reason))
+            return reason;
+        if (p != data.size())
+            return std::string("unexpected text after the quoted value");
+        value = RegValue::string(std::move(text));
+    } else if (data.size() >= 6 && iequals(data.substr(0, 6), "dword:")) {
+        const auto number = parseDword(data.substr(6));
+        if (!number)
+            return std::string("invalid dword value (expected up to 8 hexadecimal digits)");
+        value = RegValue::dword(*number);
+    } else if (data == "-") {
+        return std::string("value deletion lines are not supported in a hive");
+    } else {
+        return std::string("unsupported value type (only strings and dwords)");
+    }
+    key.set(name, value, content.nextOrder());
+    return std::nullopt;
+}
+
+} // namespace
+
+const HiveContent::Entry* HiveContent::Key::find(std::string_view name) const
+{
+    const auto it = values.find(fold(name));
+    return it == values.end() ? nullptr : &it->second;
+}
+
+bool HiveContent::Key::set(const std::string& name, const RegValue& value, std::uint64_t order)
+{
+    auto [it, inserted] = values.try_emplace(fold(name), Entry{name, value, order});
+    if (inserted)
+        return true;
+    if (sameValue(it->second.value, value))
+        return false;
+    it->second.value = value;
+    return true;
+}
+
+bool HiveContent::Key::erase(std::string_view name)
+{
+    return values.erase(fold(name)) > 0;
+}
+
+std::vector<const HiveContent::Entry*> HiveContent::Key::ordered() const
+{
+    std::vector<const Entry*> list;
+    list.reserve(values.size());
+    for (const auto& [folded, entry] : values)
+        list.push_back(&entry);
+    std::sort(list.begin(), list.end(), [](const Entry* a, const Entry* b) { return a->order < b->order; });
+    return list;
+}
+
+std::string HiveContent::fold(std::string_view text)
+{
+    return toLower(text);
+}
+
+std::optional<std::string> HiveContent::normalizeKeyPath(std::string_view path)
+{
+    while (!path.empty() && path.back() == '\\')
+        path.remove_suffix(1);
+    if (path.empty())
+        return std::nullopt;
+    if (path.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos)
+        return std::nullopt;
+    if (path.front() == '\\' || path.find("\\\\") != std::string_view::npos)
+        return std::nullopt;
+    return std::string(path);
+}
+
+const HiveContent::Key* HiveContent::findKey(std::string_view normalizedPath) const
+{
+    const auto it = m_keys.find(fold(normalizedPath));
+    return it == m_keys.end() ? nullptr : &it->second;
+}
+
+HiveContent::Key& HiveContent::ensureKey(const std::string& normalizedPath)
+{
+    // Parents first, so that a key's parent spelling is the one its first writer used.
+    for (std::size_t sep = normalizedPath.find('\\'); sep != std::string::npos;
+         sep = normalizedPath.find('\\', sep + 1)) {
+        if (sep == normalizedPath.find('\\'))
+            continue; // the hive name alone is no key of its own
+        const std::string parent = normalizedPath.substr(0, sep);
+        m_keys.try_emplace(fold(parent), Key{parent, {}});
+    }
+    return m_keys.try_emplace(fold(normalizedPath), Key{normalizedPath, {}}).first->second;
+}
+
+bool HiveContent::removeKey(const std::string& normalizedPath)
+{
+    const std::string folded = fold(normalizedPath);
+    const auto first = m_keys.find(folded);
+    if (first == m_keys.end())
+        return false;
+    m_keys.erase(first);
+    // Subkeys do not always sort right after their parent (a sibling "a b" sorts between "a" and
+    // "a\b"), so sweep the whole map.
+    const std::string prefix = folded + "\\";
+    for (auto it = m_keys.begin(); it != m_keys.end();) {
+        if (it->first.compare(0, prefix.size(), prefix) == 0)
+            it = m_keys.erase(it);
+        else
+            ++it;
+    }
+    return true;
+}
+
+std::optional<HiveSyntaxError> HiveContent::parse(std::string_view text, HiveContent& out)
+{
+    out = HiveContent();
+    if (text.substr(0, 3) == "\xEF\xBB\xBF")
+        text.remove_prefix(3);
+    bool headerSeen = false;
+    Key* current = nullptr;
+    int lineNumber = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos)
+            end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        const std::string_view s = stripBlanks(line);
+        if (s.empty() || s[0] == ';')
+            continue;
+        if (!headerSeen) {
+            if (s != Header)
+                return HiveSyntaxError{lineNumber, "missing header \"" + std::string(Header) + "\""};
+            headerSeen = true;
+            continue;
+        }
+        if (s[0] == '[') {
+            if (s.back() != ']')
+                return HiveSyntaxError{lineNumber, "key name without closing ']'"};
+            const std::string_view name = s.substr(1, s.size() - 2);
+            if (!name.empty() && name[0] == '-')
+                return HiveSyntaxError{lineNumber, "key deletion lines are not supported in a hive"};
+            const auto path = normalizeKeyPath(name);
+            if (!path)
+                return HiveSyntaxError{lineNumber, "invalid key name"};
+            current = &out.ensureKey(*path);
+            continue;
+        }
+        if (!current)
+            return HiveSyntaxError{lineNumber, "value outside of a key"};
+        if (auto reason = parseValueLine(s, out, *current))
+            return HiveSyntaxError{lineNumber, *reason};
+    }
+    return std::nullopt;
+}
+
+std::string HiveContent::serialize() const
+{
+    std::string out;
+    out.reserve(64 + m_keys.size() * 96);
+    out += Header;
+    out += '\n';
+    for (const auto& [folded, key] : m_keys) {
+        out += "\n[";
+        out += key.path;
+        out += "]\n";
+        for (const Entry* entry : key.ordered()) {
+            if (entry->name.empty())
+                out += '@';
+            else
+                appendQuoted(out, entry->name);
+            out += '=';
+            if (entry->value.type == RegValue::Type::String) {
+                appendQuoted(out, entry->value.text);
+            } else {
+                char buffer[16];
+                std::snprintf(buffer, sizeof buffer, "dword:%08x", entry->value.number);
+                out += buffer;
+            }
+            out += '\n';
+        }
+    }
+    return out;
+}
+
+} // namespace bv
