@@ -1,0 +1,59 @@
+#pragma once
+
+// Every user-visible text of the billing-file library, word for word, in one place. The templates
+// are printf formats filled with strFormat().
+
+namespace bv::billing_texts {
+
+// Captions.
+inline constexpr const char* CaptionCompany = "brevalis";
+
+// Error model and base checks.
+inline constexpr const char* AdzReportText = "CAdzException:(%ld):%s";
+inline constexpr const char* AdzReportCaption = "(%d<-%s / %s)";
+inline constexpr const char* FileAccess = "Dateizugriffsfehler [%d] bei Datei: %s (lOsError=%d)\r\n%s\r\n";
+inline constexpr const char* RecordLength = "Dateilänge von %s kein Vielfaches der Satzlänge ! [%lu mod %ld=%ld]";
+inline constexpr const char* NoCurrency = "In der Abrechnungsdatei ist keine Währung angegeben!";
+inline constexpr const char* UnknownCurrency = "Währungsbezeichnung '%s' unbekannt!";
+inline constexpr const char* CalcHashMissing = "CalcHash-Fehler: Hashfunktion für diesen Dateityp nicht implementiert!";
+
+// Spool directory.
+inline constexpr const char* TemporaryCopyFailed = "Temporäre Datei \"%s\" konnte nicht angelegt werden!";
+inline constexpr const char* SeveralFilesWaiting =
+    "Im Abrechnungsausgangsverzeichnis befinden sich %d Dateien.\nBitte versenden Sie die Dateien, indem Sie den "
+    "Rechnungsversand mehrfach ausführen!";
+inline constexpr const char* NotAChzFile =
+    "Die Datei \"%s\" im Spoolverzeichniss entspricht keinem zulässigen CHZ-Format!";
+inline constexpr const char* NotMarkedSentRemovable =
+    "Die Abrechnungsdatei konnte nicht als erfolgreich versendet markiert werden.\nÜberprüfen Sie bitte, ob die "
+    "Diskette schreibgeschützt ist.";
+inline constexpr const char* NoInvoiceDetails = "Rechnungsdetails sind für diesen Dateityp nicht verfügbar!";
+
+// XML invoice reader.
+inline constexpr const char* XmlParserCreate = "Allgemeiner Fehler beim Erzeugen des XML-Parsers.\n";
+inline constexpr const char* XmlParseError = "Parse error at line %lu:\n%s\n";
+inline constexpr const char* XmlRootMissing = "Element 'invoice:request' not found!";
+inline constexpr const char* XmlEanMissing = "Attribut 'invoice:sender ean_party' not found!";
+
+// CHA dispatch package.
+inline constexpr const char* OneDefectiveFile =
+    "Im Abrechnungsverzeichnis befand sich eine fehlerhafte Abrechnungsdatei.\nSie wurde nach %s verschoben!";
+inline constexpr const char* SeveralDefectiveFiles =
+    "Im Abrechnungsverzeichnis befanden sich %d fehlerhafte Abrechnungsdateien.\nSie wurden nach %s verschoben!";
+inline constexpr const char* MixedEan =
+    "In den vorliegenden Dateien sind unterschiedliche EAN vorhanden!\nEin Versand an "
+    "brevalis ist deshalb nicht möglich.\n";
+inline constexpr const char* PackZipError = "Packfehler beim Erzeugen der Versendedatei.\n";
+inline constexpr const char* PackFileError = "Dateifehler beim Erzeugen der Versendedatei.\n";
+inline constexpr const char* PackGeneralError = "Allgemeiner Fehler beim Erzeugen der Versendedatei.\n";
+inline constexpr const char* DirectoryNotCreated = "Das Verzeichnis '%s' konnte nicht angelegt werden.";
+inline constexpr const char* NotMarkedSent = "Die Datei %s konnte nicht als erfolgreich versendet markiert werden.\n";
+
+// CHZ summary.
+inline constexpr const char* ChzKuNrMissing = "Fehler in Abrechnungsdatei: Pflichtfeld KuNr fehlt!";
+inline constexpr const char* ChzStapelNrMissing = "Fehler in Abrechnungsdatei: Pflichtfeld StapelNr fehlt!";
+inline constexpr const char* ChzDatumMissing = "Fehler in Abrechnungsdatei: Pflichtfeld Datum fehlt!";
+inline constexpr const char* ChzAnzRechMissing = "Fehler in Abrechnungsdatei: Pflichtfeld AnzRech fehlt!";
+inline constexpr const char* ChzTotalMissing = "Fehler in Abrechnungsdatei: Pflichtfeld Total fehlt!";
+
+} // namespace bv::billing_texts

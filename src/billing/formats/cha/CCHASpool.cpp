@@ -1,0 +1,54 @@
+#include "billing/formats/cha/CCHASpool.h"
+
+#include "billing/SpoolDetection.h"
+#include "billing/formats/cha/CCHADatei.h"
+#include "config/Profile.h"
+#include "platform/Text.h"
+
+namespace bv {
+
+CCHASpool::CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+                     const std::string& directory, bool currencyMandatory, bool euroWhenMissing)
+    : CAbrechnungSpool(boxes, profile, removableProbe)
+{
+    m_spoolDir = bv::spoolDirectory(directory, profile);
+    m_pattern = "*.XML";
+    SetRemovableFlag(m_spoolDir);
+    takeOver(std::make_unique<CCHADatei>(m_spoolDir, currencyMandatory, euroWhenMissing, boxes));
+    m_fileCount = m_invoiceCount;
+    m_uploadFile = chaFile()->packagePath();
+    // Transmissions of XML invoices are booked under the sender's EAN, so that is where the last
+    // one is found.
+    readLastTransmission(m_file->GetExtraText());
+}
+
+CCHADatei* CCHASpool::chaFile() const
+{
+    return static_cast<CCHADatei*>(m_file.get());
+}
+
+int CCHASpool::GetLastBatchNumber()
+{
+    if (!m_file)
+        return m_lastBatchNumber;
+    return decimalInt(m_profile.readString(section::Abrechnungsversand, m_file->GetExtraText() + ":last_stapel", "0"));
+}
+
+void CCHASpool::ReleaseFile()
+{
+    if (m_file)
+        chaFile()->releasePackage();
+}
+
+void CCHASpool::MarkSent(const std::string& /*source*/)
+{
+    if (m_file)
+        chaFile()->MoveToSent();
+}
+
+bool CCHASpool::IsEmpty() const
+{
+    return m_invoiceCount <= 0;
+}
+
+} // namespace bv

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "billing/CAbrechnungSpool.h"
+
+namespace bv {
+
+class CCHADatei;
+
+// The spool of XML invoices: the whole set of invoice files in the spool directory travels as one
+// dispatch package. The last transmission is remembered under the sender's EAN.
+class CCHASpool : public CAbrechnungSpool
+{
+public:
+    // Reads the spool directory (the configured one when `directory` is empty) into a CCHADatei.
+    CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+              const std::string& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
+
+    int GetBatchNumber() const override { return m_batchNumber; }
+    std::string GetFileDateText() const override { return m_fileDate; }
+    // The number of packages sent so far for this sender, read anew from the profile.
+    int GetLastBatchNumber() override;
+    void ReleaseFile() override;
+    void MarkSent(const std::string& source) override;
+    bool IsEmpty() const override;
+
+    CCHADatei* chaFile() const;
+};
+
+} // namespace bv

@@ -1,0 +1,135 @@
+#include "billing/formats/cha/ZipPackageWriter.h"
+
+#include <minizip/zip.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bv {
+
+namespace {
+
+using Error = ZipPackageWriter::Error;
+
+zipFile handle(void* zip)
+{
+    return static_cast<zipFile>(zip);
+}
+
+// The library reports failed reads and writes of its archive file as ZIP_ERRNO.
+Error libraryError(int code, const std::string& what)
+{
+    if (code == ZIP_ERRNO)
+        return Error(Error::Kind::File, what + ": " + std::strerror(errno));
+    return Error(Error::Kind::Zip, what + " (" + std::to_string(code) + ")");
+}
+
+bool isAscii(const std::string& text)
+{
+    for (const unsigned char c : text) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// RAII for the source file descriptor.
+struct Source
+{
+    int fd;
+    ~Source()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+} // namespace
+
+ZipPackageWriter::ZipPackageWriter(const std::filesystem::path& archive)
+    : m_path(archive), m_buffer(std::make_unique<char[]>(BufferSize))
+{
+    errno = 0;
+    m_zip = zipOpen64(archive.c_str(), APPEND_STATUS_CREATE);
+    if (!m_zip)
+        throw Error(Error::Kind::File, "cannot create " + archive.string() + ": " + std::strerror(errno));
+}
+
+ZipPackageWriter::~ZipPackageWriter()
+{
+    if (m_zip)
+        zipClose(handle(m_zip), nullptr);
+}
+
+void ZipPackageWriter::addFile(const std::filesystem::path& file, const std::string& entryName)
+{
+    if (!m_zip)
+        throw Error(Error::Kind::Zip, "archive already closed");
+    Source source{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    struct stat st
+    {
+    };
+    if (source.fd < 0 || ::fstat(source.fd, &st) != 0)
+        throw Error(Error::Kind::File, "cannot read " + file.string() + ": " + std::strerror(errno));
+    ::posix_fadvise(source.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    zip_fileinfo info{};
+    std::tm local{};
+    const std::time_t mtime = st.st_mtime;
+    localtime_r(&mtime, &local);
+    info.tmz_date.tm_sec = static_cast<uInt>(local.tm_sec);
+    info.tmz_date.tm_min = static_cast<uInt>(local.tm_min);
+    info.tmz_date.tm_hour = static_cast<uInt>(local.tm_hour);
+    info.tmz_date.tm_mday = static_cast<uInt>(local.tm_mday);
+    info.tmz_date.tm_mon = static_cast<uInt>(local.tm_mon);
+    info.tmz_date.tm_year = static_cast<uInt>(local.tm_year + 1900);
+    info.external_fa = static_cast<uLong>(st.st_mode & 0777) << 16;
+
+    // Bit 11 of the general purpose flags marks a UTF-8 entry name.
+    const uLong flags = isAscii(entryName) ? 0 : (1u << 11);
+    const int zip64 = st.st_size >= 0xFFFFFFFFLL ? 1 : 0;
+    int rc = zipOpenNewFileInZip4_64(handle(m_zip), entryName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                     Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                     Z_DEFAULT_STRATEGY, nullptr, 0, 0, flags, zip64);
+    if (rc != ZIP_OK)
+        throw libraryError(rc, "cannot add " + entryName);
+    for (;;) {
+        const ssize_t n = ::read(source.fd, m_buffer.get(), BufferSize);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw Error(Error::Kind::File, "cannot read " + file.string() + ": " + std::strerror(errno));
+        }
+        if (n == 0)
+            break;
+        rc = zipWriteInFileInZip(handle(m_zip), m_buffer.get(), static_cast<unsigned>(n));
+        if (rc != ZIP_OK)
+            throw libraryError(rc, "cannot write " + entryName);
+    }
+    rc = zipCloseFileInZip(handle(m_zip));
+    if (rc != ZIP_OK)
+        throw libraryError(rc, "cannot finish " + entryName);
+}
+
+void ZipPackageWriter::close()
+{
+    if (!m_zip)
+        return;
+    const int rc = zipClose(handle(m_zip), nullptr);
+    m_zip = nullptr;
+    if (rc != ZIP_OK)
+        throw libraryError(rc, "cannot close " + m_path.string());
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    if (!synced)
+        throw Error(Error::Kind::File, "cannot sync " + m_path.string() + ": " + std::strerror(errno));
+}
+
+} // namespace bv
