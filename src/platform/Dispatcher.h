@@ -6,8 +6,7 @@
 #include <mutex>
 #include <thread>
 
-namespace bv
-{
+namespace bv {
 
 // Hands work from a worker thread to the user-interface thread. The GUI layer implements it with
 // queued calls into the Qt event loop; tests use QueueDispatcher and pump it themselves.

@@ -4,8 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
-namespace bv
-{
+namespace bv {
 
 // A Windows-style event: auto-reset events release one waiter and clear themselves, manual-reset
 // events stay set until reset. Used for the start/finish/cancel/stopped handshakes of the workers.

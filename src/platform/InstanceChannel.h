@@ -1,13 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
-namespace bv
-{
+namespace bv {
 
 // Directory of the single-instance objects: $XDG_RUNTIME_DIR, else the temporary directory.
 std::string instanceRuntimeDirectory();
@@ -47,7 +47,11 @@ public:
     ~InstanceServer();
 
     // Starts listening. `dispatch` hands each received request to the GUI thread and must return only
-    // after the handler ran there (for Qt: a blocking queued call). False when the socket cannot be made.
+    // after the handler ran there (for Qt: a blocking queued call). False when the socket cannot be made
+    // or another instance already answers on it. Call it while holding the NamedLock: a socket file
+    // left by a killed instance is then removed safely.
+    // Requests are served one at a time on a background thread; close() waits for the one being
+    // dispatched, so the GUI thread must not call close() while a dispatch waits for it.
     bool listen(std::function<void(const std::string&)> dispatch);
     void close();
     bool isListening() const;
@@ -59,8 +63,11 @@ private:
 
 // True when an instance of that name listens (the "mapping exists" test).
 bool instanceExists(const std::string& name);
-// Sends the request (may be empty: only "activate") and waits for the acknowledgement.
+// Sends the request (may be empty: only "activate") and waits for the acknowledgement, at most
+// `timeout` (five minutes by default, as the first instance may be busy in a modal dialog).
 // False when nobody listens or the exchange failed.
+inline constexpr std::chrono::milliseconds DefaultAcknowledgementTimeout = std::chrono::minutes(5);
 bool sendToInstance(const std::string& name, const std::string& request);
+bool sendToInstance(const std::string& name, const std::string& request, std::chrono::milliseconds timeout);
 
 } // namespace bv

@@ -2,8 +2,7 @@
 
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 enum class MbIcon
 {
@@ -44,8 +43,7 @@ public:
     virtual MbResult show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons buttons,
                           MbResult defaultButton) = 0;
 
-    MbResult show(const std::string& text, const std::string& caption, MbIcon icon,
-                  MbButtons buttons = MbButtons::Ok)
+    MbResult show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons buttons = MbButtons::Ok)
     {
         return show(text, caption, icon, buttons, firstButton(buttons));
     }

@@ -4,8 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace bv
-{
+namespace bv {
 
 // The machine's internet connection state, as the connected-state query reports it.
 struct ConnectionState
@@ -27,6 +26,12 @@ public:
     // Asks the system to go online; nothing to do here.
     virtual bool goOnline() const { return true; }
 };
+
+// Whether the route tables (the text of /proc/net/route and /proc/net/ipv6_route) hold a usable
+// route through one of `upInterfaces` (non-loopback interfaces that are up). IPv6 link-local and
+// multicast routes, which every interface has, do not count.
+bool hasRoutedInterface(const std::string& ipv4Routes, const std::string& ipv6Routes,
+                        const std::vector<std::string>& upInterfaces);
 
 // Dial-up entries of the remote access service. Linux has none: the listing is empty, dialling
 // fails, hanging up has nothing to do. Tests replace it with a fake to exercise the rules.

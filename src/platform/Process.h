@@ -5,10 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace bv
-{
-namespace process
-{
+namespace bv {
+namespace process {
 
 // Absolute path of the running executable (/proc/self/exe).
 std::filesystem::path executablePath();

@@ -5,8 +5,7 @@
 #include <string_view>
 #include <vector>
 
-namespace bv
-{
+namespace bv {
 
 // printf-style formatting of the system's message templates ("%s", "%d", "%06d", ...).
 // Arguments are passed as for snprintf: strings as const char* (use .c_str()).

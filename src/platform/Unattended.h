@@ -10,8 +10,7 @@
 #include <optional>
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 // Unattended mode: when BVALS_UI_TRANSCRIPT names a file, nothing is shown on screen. Every
 // message box and dialog appends a line to that transcript, and answers are taken in order from
