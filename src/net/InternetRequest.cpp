@@ -1,0 +1,550 @@
+#include "net/InternetRequest.h"
+
+#include "net/MyInternetException.h"
+#include "net/NetTexts.h"
+#include "net/WinInetErrors.h"
+#include "platform/Text.h"
+
+#include <curl/curl.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#include <openssl/x509_vfy.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <unistd.h>
+
+namespace bv {
+
+namespace {
+
+// Steps of the routine, kept as the line numbers the error reports carry.
+constexpr int StepCrackUrl = 37;
+constexpr int StepOpenSession = 54;
+constexpr int StepSendRequest = 70;
+constexpr int StepQueryStatus = 74;
+constexpr int StepQueryLength = 75;
+constexpr int StepReadData = 91;
+constexpr int StepWriteFile = 95;
+
+// Windows system error numbers for failures of the download's target file.
+constexpr int OfflineCode = 2; // the system's browser works offline
+constexpr int ErrorPathNotFound = 3;
+constexpr int ErrorAccessDenied = 5;
+constexpr int ErrorNotEnoughMemory = 8;
+constexpr int ErrorWriteFault = 29;
+constexpr int ErrorDiskFull = 112;
+
+constexpr long ReceiveBufferSize = 256 * 1024;
+constexpr long MaxRedirects = 10;
+
+const char* const CaFileVariable = "BVALS_CA_FILE";
+
+int windowsFileError(int err)
+{
+    switch (err) {
+    case ENOENT:
+    case ENOTDIR:
+        return ErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return ErrorAccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return ErrorDiskFull;
+    case ENOMEM:
+        return ErrorNotEnoughMemory;
+    default:
+        return ErrorWriteFault;
+    }
+}
+
+void initCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+int tlsStateIndex()
+{
+    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
+    return index;
+}
+
+// What the certificate check saw during one transfer.
+struct TlsState
+{
+    int verifyError = X509_V_OK; // first error that was not about a certificate's dates
+    bool caFileFailed = false;
+};
+
+// The library ignores an invalid certificate date and verifies everything else: an expired or
+// not-yet-valid certificate passes, any other chain error ends the handshake.
+int verifyCertificate(int preverifyOk, X509_STORE_CTX* store)
+{
+    if (preverifyOk)
+        return 1;
+    const int err = X509_STORE_CTX_get_error(store);
+    if (err == X509_V_ERR_CERT_HAS_EXPIRED || err == X509_V_ERR_CERT_NOT_YET_VALID) {
+        X509_STORE_CTX_set_error(store, X509_V_OK);
+        return 1;
+    }
+    auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
+    if (ssl) {
+        auto* state = static_cast<TlsState*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), tlsStateIndex()));
+        if (state && state->verifyError == X509_V_OK)
+            state->verifyError = err;
+    }
+    return 0;
+}
+
+CURLcode prepareTlsContext(CURL* /*curl*/, void* sslContext, void* userData)
+{
+    auto* ctx = static_cast<SSL_CTX*>(sslContext);
+    auto* state = static_cast<TlsState*>(userData);
+    SSL_CTX_set_ex_data(ctx, tlsStateIndex(), state);
+    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, verifyCertificate);
+    // An extra certificate authority for private deployments and tests, beside the system's ones.
+    if (const char* caFile = std::getenv(CaFileVariable); caFile && *caFile) {
+        if (X509_STORE_load_file(SSL_CTX_get_cert_store(ctx), caFile) != 1) {
+            state->caFileFailed = true;
+            return CURLE_SSL_CACERT_BADFILE;
+        }
+    }
+    return CURLE_OK;
+}
+
+int certificateErrorCode(int verifyError)
+{
+    switch (verifyError) {
+    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
+    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
+    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
+    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
+    case X509_V_ERR_CERT_UNTRUSTED:
+    case X509_V_ERR_INVALID_CA:
+        return wininet::InvalidCertificateAuthority;
+    default:
+        return wininet::SecurityError;
+    }
+}
+
+// One transfer's state, shared with the library's callbacks.
+class Transfer
+{
+public:
+    Transfer(InternetRequest& request, bool download) : m_request(request), m_download(download) {}
+    ~Transfer()
+    {
+        closeFile();
+        if (m_headers)
+            curl_slist_free_all(m_headers);
+        if (m_curl)
+            curl_easy_cleanup(m_curl);
+    }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
+    // Runs the exchange; throws MyInternetException for the failing step.
+    void run()
+    {
+        setUp();
+        m_lastActivity = std::chrono::steady_clock::now();
+        const CURLcode rc = curl_easy_perform(m_curl);
+        if (m_failure)
+            throw *m_failure;
+        if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && m_cancelled) &&
+            !(rc == CURLE_ABORTED_BY_CALLBACK && m_cancelled))
+            throw failureOf(rc);
+        if (m_download) {
+            if (!m_headersDone && !m_cancelled)
+                headersComplete(); // an empty body: the file is still created
+            if (m_failure)
+                throw *m_failure;
+            closeFile();
+            if (m_fileError)
+                throw MyInternetException(windowsFileError(m_fileError), StepWriteFile);
+            postProgress(100);
+        }
+        long status = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
+        m_request.httpStatus = static_cast<int>(status);
+    }
+
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    void setUp()
+    {
+        initCurlOnce();
+        if (!isHttpAddress(m_request.address))
+            throw MyInternetException(m_addressError, StepCrackUrl);
+        m_curl = curl_easy_init();
+        if (!m_curl)
+            throw MyInternetException(wininet::InternalError, StepOpenSession);
+        set(CURLOPT_URL, m_request.address.c_str());
+        set(CURLOPT_PROTOCOLS_STR, "http,https");
+        set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        set(CURLOPT_FOLLOWLOCATION, 1L);
+        set(CURLOPT_MAXREDIRS, MaxRedirects);
+        set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+        set(CURLOPT_NOSIGNAL, 1L);
+        set(CURLOPT_USERAGENT, m_request.agent.c_str());
+        set(CURLOPT_BUFFERSIZE, ReceiveBufferSize);
+        if (!m_request.useProxy)
+            set(CURLOPT_PROXY, ""); // direct, whatever the environment names
+        if (!m_request.serverUser.empty() || !m_request.serverPassword.empty()) {
+            set(CURLOPT_USERNAME, m_request.serverUser.c_str());
+            set(CURLOPT_PASSWORD, m_request.serverPassword.c_str());
+            set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+        }
+        set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_request.connectTimeout.count()));
+        set(CURLOPT_SSL_VERIFYPEER, 1L);
+        set(CURLOPT_SSL_VERIFYHOST, 2L);
+        set(CURLOPT_CA_CACHE_TIMEOUT, 0L);
+        set(CURLOPT_SSL_CTX_FUNCTION, &prepareTlsContext);
+        set(CURLOPT_SSL_CTX_DATA, static_cast<void*>(&m_tls));
+        set(CURLOPT_WRITEFUNCTION, &Transfer::onData);
+        set(CURLOPT_WRITEDATA, static_cast<void*>(this));
+        set(CURLOPT_NOPROGRESS, 0L);
+        set(CURLOPT_XFERINFOFUNCTION, &Transfer::onTick);
+        set(CURLOPT_XFERINFODATA, static_cast<void*>(this));
+        if (m_download) {
+            set(CURLOPT_HTTPGET, 1L);
+        } else {
+            m_headers = curl_slist_append(m_headers, "Content-Type:application/x-www-form-urlencoded");
+            set(CURLOPT_HTTPHEADER, m_headers);
+            set(CURLOPT_POST, 1L);
+            set(CURLOPT_POSTFIELDS, m_request.formBody.data());
+            set(CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(m_request.formBody.size()));
+        }
+    }
+
+    template <typename T> void set(CURLoption option, T value)
+    {
+        if (curl_easy_setopt(m_curl, option, value) != CURLE_OK)
+            throw MyInternetException(wininet::InternalError, StepOpenSession);
+    }
+
+    // Splits the address like the system's URL parser: only http and https with a host are taken.
+    bool isHttpAddress(const std::string& address)
+    {
+        CURLU* url = curl_url();
+        if (!url) {
+            m_addressError = wininet::InternalError;
+            return false;
+        }
+        bool ok = false;
+        if (curl_url_set(url, CURLUPART_URL, address.c_str(), 0) != CURLUE_OK) {
+            m_addressError =
+                address.find("://") == std::string::npos ? wininet::UnrecognizedScheme : wininet::InvalidUrl;
+        } else {
+            char* scheme = nullptr;
+            char* host = nullptr;
+            curl_url_get(url, CURLUPART_SCHEME, &scheme, 0);
+            curl_url_get(url, CURLUPART_HOST, &host, 0);
+            const std::string schemeText = scheme ? toLower(scheme) : std::string();
+            if (schemeText != "http" && schemeText != "https")
+                m_addressError = wininet::UnrecognizedScheme;
+            else if (!host || !*host)
+                m_addressError = wininet::InvalidUrl;
+            else
+                ok = true;
+            curl_free(scheme);
+            curl_free(host);
+        }
+        curl_url_cleanup(url);
+        return ok;
+    }
+
+    static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self)
+    {
+        return static_cast<Transfer*>(self)->received(data, size * count);
+    }
+
+    static int onTick(void* self, curl_off_t /*dlTotal*/, curl_off_t dlNow, curl_off_t /*ulTotal*/, curl_off_t ulNow)
+    {
+        return static_cast<Transfer*>(self)->tick(dlNow, ulNow);
+    }
+
+    // Called at least once a second: notices a cancel and a stretch without any data.
+    int tick(curl_off_t dlNow, curl_off_t ulNow)
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (dlNow != m_lastDownloaded || ulNow != m_lastUploaded) {
+            m_lastDownloaded = dlNow;
+            m_lastUploaded = ulNow;
+            m_lastActivity = now;
+        }
+        if (cancelRequested())
+            return 1;
+        if (now - m_lastActivity >= m_request.idleTimeout) {
+            m_idleExpired = true;
+            return 1;
+        }
+        return 0;
+    }
+
+    bool cancelRequested()
+    {
+        if (m_download && m_request.cancelEvent && m_request.cancelEvent->isSet())
+            m_cancelled = true;
+        return m_cancelled;
+    }
+
+    std::size_t received(const char* data, std::size_t n)
+    {
+        m_lastActivity = std::chrono::steady_clock::now();
+        if (!m_download) {
+            if (m_request.reply.size() + n > m_request.maxReplyBytes) {
+                m_failure.emplace(wininet::InvalidServerResponse, StepReadData);
+                return 0;
+            }
+            m_request.reply.append(data, n);
+            return n;
+        }
+        if (!m_headersDone) {
+            headersComplete();
+            if (m_failure)
+                return 0;
+        }
+        if (cancelRequested())
+            return 0;
+        if (!writeAll(data, n))
+            return 0;
+        m_receivedBytes += static_cast<curl_off_t>(n);
+        postProgress(percentOf(m_receivedBytes));
+        return n;
+    }
+
+    // The download reads status and content length before it creates the target file.
+    void headersComplete()
+    {
+        m_headersDone = true;
+        curl_off_t length = -1;
+        curl_easy_getinfo(m_curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        if (length < 0) {
+            m_failure.emplace(wininet::HeaderNotFound, StepQueryLength);
+            return;
+        }
+        m_contentLength = length;
+        postProgress(0);
+        m_fd = ::open(m_request.targetFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (m_fd < 0)
+            m_failure.emplace(windowsFileError(errno), StepWriteFile);
+    }
+
+    bool writeAll(const char* data, std::size_t n)
+    {
+        while (n > 0) {
+            const ssize_t written = ::write(m_fd, data, n);
+            if (written < 0) {
+                if (errno == EINTR)
+                    continue;
+                m_failure.emplace(windowsFileError(errno), StepWriteFile);
+                return false;
+            }
+            data += written;
+            n -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+
+    void closeFile()
+    {
+        if (m_fd >= 0) {
+            if (::close(m_fd) != 0 && !m_fileError)
+                m_fileError = errno;
+            m_fd = -1;
+        }
+    }
+
+    int percentOf(curl_off_t bytes) const
+    {
+        if (m_contentLength <= 0)
+            return 100;
+        return static_cast<int>(std::min<curl_off_t>(100, bytes * 100 / m_contentLength));
+    }
+
+    void postProgress(int percent)
+    {
+        if (percent == m_lastPercent)
+            return;
+        m_lastPercent = percent;
+        if (m_request.progressWindow && m_request.onProgress) {
+            auto progress = m_request.onProgress;
+            m_request.progressWindow->post([progress, percent] { progress(percent); });
+        }
+    }
+
+    MyInternetException failureOf(CURLcode rc) const
+    {
+        long status = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
+        const int step = status != 0 ? StepReadData : StepSendRequest;
+        switch (rc) {
+        case CURLE_URL_MALFORMAT:
+            return {wininet::InvalidUrl, StepCrackUrl};
+        case CURLE_COULDNT_RESOLVE_PROXY:
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return {wininet::NameNotResolved, step};
+        case CURLE_COULDNT_CONNECT:
+            return {wininet::CannotConnect, step};
+        case CURLE_OPERATION_TIMEDOUT:
+            return {wininet::Timeout, step};
+        case CURLE_ABORTED_BY_CALLBACK:
+            return {m_idleExpired ? wininet::Timeout : wininet::OperationCancelled, step};
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_UNSUPPORTED_PROTOCOL: // a reply without a status line
+        case CURLE_GOT_NOTHING:
+        case CURLE_BAD_CONTENT_ENCODING:
+        case CURLE_OUT_OF_MEMORY: // the library reports an oversized header block this way
+            return {wininet::InvalidServerResponse, status != 0 ? StepReadData : StepQueryStatus};
+        case CURLE_PARTIAL_FILE:
+            return {wininet::ConnectionAborted, StepReadData};
+        case CURLE_SEND_ERROR:
+            return {wininet::ConnectionReset, step};
+        case CURLE_RECV_ERROR: {
+            long osError = 0;
+            curl_easy_getinfo(m_curl, CURLINFO_OS_ERRNO, &osError);
+            return {osError == ECONNRESET ? wininet::ConnectionReset : wininet::ConnectionAborted, step};
+        }
+        case CURLE_TOO_MANY_REDIRECTS:
+            return {wininet::RedirectFailed, step};
+        case CURLE_PEER_FAILED_VERIFICATION:
+        case CURLE_SSL_CONNECT_ERROR:
+            if (m_tls.verifyError != X509_V_OK)
+                return {certificateErrorCode(m_tls.verifyError), step};
+            // Chain accepted but the name does not match the host: the library checks it itself.
+            return {rc == CURLE_PEER_FAILED_VERIFICATION ? wininet::CertCommonNameInvalid
+                                                         : wininet::SecurityChannelError,
+                    step};
+        case CURLE_SSL_CACERT_BADFILE:
+        case CURLE_SSL_CERTPROBLEM:
+        case CURLE_SSL_CIPHER:
+        case CURLE_SSL_ENGINE_NOTFOUND:
+        case CURLE_SSL_ENGINE_SETFAILED:
+        case CURLE_SSL_ENGINE_INITFAILED:
+        case CURLE_USE_SSL_FAILED:
+        case CURLE_SSL_SHUTDOWN_FAILED:
+            return {wininet::SecurityChannelError, step};
+        default:
+            return {wininet::InternalError, step};
+        }
+    }
+
+    InternetRequest& m_request;
+    bool m_download;
+    CURL* m_curl = nullptr;
+    curl_slist* m_headers = nullptr;
+    TlsState m_tls;
+    int m_addressError = wininet::InvalidUrl;
+    std::optional<MyInternetException> m_failure;
+    bool m_cancelled = false;
+    bool m_idleExpired = false;
+    std::chrono::steady_clock::time_point m_lastActivity;
+    curl_off_t m_lastDownloaded = 0;
+    curl_off_t m_lastUploaded = 0;
+    bool m_headersDone = false;
+    curl_off_t m_contentLength = -1;
+    curl_off_t m_receivedBytes = 0;
+    int m_lastPercent = -1;
+    int m_fd = -1;
+    int m_fileError = 0;
+};
+
+void clearResults(InternetRequest& request)
+{
+    request.errorCode = 0;
+    request.errorText.clear();
+    request.httpStatus = 0;
+    request.reply.clear();
+}
+
+// Words the result: a failed step keeps the library's text; a step without text is worded with its
+// number, except that the form post names the offline state for code 2.
+void storeOutcome(InternetRequest& request, const MyInternetException* failure, bool download)
+{
+    if (!failure) {
+        if (request.httpStatus != 200) {
+            request.errorCode = InternetRequest::HttpStatusNotOk;
+            request.errorText = strFormat(nettext::HttpStatusError, request.httpStatus);
+        }
+        return;
+    }
+    request.httpStatus = 0;
+    request.errorCode = failure->code();
+    request.errorText = failure->text();
+    if (request.errorText.empty()) {
+        if (download)
+            request.errorText = strFormat(nettext::DownloadErrorNumber, failure->code());
+        else if (failure->code() == OfflineCode)
+            request.errorText = nettext::BrowserOffline;
+        else
+            request.errorText = strFormat(nettext::ErrorNumber, failure->code());
+    }
+}
+
+void notifyCompleted(InternetRequest& request)
+{
+    if (request.notifyWindow && request.onCompleted)
+        request.notifyWindow->post(request.onCompleted);
+}
+
+} // namespace
+
+void runFormPost(InternetRequest& request)
+{
+    clearResults(request);
+    std::optional<MyInternetException> failure;
+    try {
+        Transfer transfer(request, false);
+        transfer.run();
+    } catch (const MyInternetException& e) {
+        failure = e;
+    }
+    storeOutcome(request, failure ? &*failure : nullptr, false);
+    if (request.finishEvent)
+        request.finishEvent->set();
+    notifyCompleted(request);
+}
+
+void runDownload(InternetRequest& request)
+{
+    clearResults(request);
+    std::optional<MyInternetException> failure;
+    bool cancelled = false;
+    try {
+        Transfer transfer(request, true);
+        try {
+            transfer.run();
+        } catch (...) {
+            cancelled = transfer.cancelled();
+            throw;
+        }
+        cancelled = transfer.cancelled();
+    } catch (const MyInternetException& e) {
+        failure = e;
+    }
+    storeOutcome(request, failure ? &*failure : nullptr, true);
+    if (cancelled) {
+        if (request.cancelEvent)
+            request.cancelEvent->reset();
+        if (request.stoppedEvent)
+            request.stoppedEvent->set();
+        return;
+    }
+    if (request.finishEvent)
+        request.finishEvent->set();
+    notifyCompleted(request);
+}
+
+} // namespace bv
