@@ -1,0 +1,12 @@
+#include "gui/login/BrowserVersion.h"
+
+#include <QtWebEngineCore/qtwebenginecoreglobal.h>
+
+namespace bv {
+
+std::string browserVersionText()
+{
+    return std::string(qWebEngineVersion()) + "/" + qWebEngineChromiumVersion();
+}
+
+} // namespace bv
