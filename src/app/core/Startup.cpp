@@ -11,6 +11,9 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Process.h"
 
+#include "platform/Text.h"
+
+#include <fstream>
 #include <iostream>
 
 namespace bv
@@ -76,8 +79,13 @@ int runStartup(ClientApp& app, StartupShell& shell)
         break;
     }
     case StartMode::ControlFile:
-        // The practice-software control file is evaluated by the send interface, which this build
-        // does not have yet: the mode ends without doing anything.
+        if (!std::ifstream(app.startParameter(), std::ios::binary)) {
+            app.boxes().show(strFormat(startuptext::ControlFileNotOpened, app.startParameter().c_str()),
+                             appinfo::CompanyWord, MbIcon::Error);
+            break;
+        }
+        // The evaluation of a readable control file belongs to the practice-software send
+        // interface, which this build does not have yet: the mode ends without doing anything.
         break;
     }
     return 0;

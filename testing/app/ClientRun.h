@@ -1,0 +1,37 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace bv::testing
+{
+
+// Runs bvals_cl (or another program of build/bin) as a black box in an unattended run: its registry
+// directory, its transcript and its answers are files of the test.
+struct ClientRun
+{
+    std::filesystem::path program;           // defaults to $BV_BIN_DIR/bvals_cl
+    std::vector<std::string> arguments;
+    std::filesystem::path registryDir;       // BVALS_REGISTRY_DIR
+    std::vector<std::string> answers;        // lines of BVALS_UI_ANSWERS
+    std::map<std::string, std::string> env;  // further variables
+    std::chrono::seconds timeout{60};
+
+    struct Result
+    {
+        int exitStatus = -1;              // -1 when killed or timed out
+        bool timedOut = false;
+        std::vector<std::string> transcript; // lines of BVALS_UI_TRANSCRIPT
+        std::string output;                  // stdout and stderr
+    };
+
+    Result run() const;
+};
+
+// Path of a program in the build's bin directory ($BV_BIN_DIR).
+std::filesystem::path binPath(const std::string& program);
+
+} // namespace bv::testing

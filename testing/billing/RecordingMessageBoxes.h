@@ -1,0 +1,40 @@
+#pragma once
+
+#include "platform/MessageBoxes.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace bv {
+
+// Message boxes of a test: every box is recorded, questions are answered from a queue (the box's
+// default button when the queue is empty).
+class RecordingMessageBoxes : public MessageBoxes
+{
+public:
+    struct Box
+    {
+        std::string text;
+        std::string caption;
+        MbIcon icon;
+        MbButtons buttons;
+    };
+
+    using MessageBoxes::show;
+    MbResult show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons buttons,
+                  MbResult defaultButton) override
+    {
+        boxes.push_back({text, caption, icon, buttons});
+        if (answers.empty())
+            return defaultButton;
+        const MbResult answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::vector<Box> boxes;
+    std::deque<MbResult> answers;
+};
+
+} // namespace bv

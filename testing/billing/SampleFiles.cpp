@@ -1,0 +1,142 @@
+#include "billing/SampleFiles.h"
+
+#include "billing/formats/dds/VddsEncryption.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace bv::samples {
+
+namespace {
+
+std::string serviceLine(int n)
+{
+    return strFormat("        <invoice:record_tarmed record_id=\"%d\" tariff_type=\"001\" code=\"00.0010\" "
+                     "ref_code=\"\" name=\"Konsultation, erste 5 Min. (Grundkonsultation)\" session=\"1\" "
+                     "quantity=\"1\" date_begin=\"2023-11-14T00:00:00\" provider_id=\"7601000000001\" "
+                     "responsible_id=\"7601000000001\" unit.mt=\"9.57\" unit_factor.mt=\"0.89\" "
+                     "amount.mt=\"8.52\" unit.tt=\"8.19\" unit_factor.tt=\"0.89\" amount.tt=\"7.29\" "
+                     "amount=\"15.81\" vat_rate=\"0\" validate=\"true\" obligation=\"true\"/>\n",
+                     n);
+}
+
+} // namespace
+
+std::string xmlInvoice(const XmlInvoiceSpec& spec)
+{
+    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
+    xml += "<invoice:request xmlns:invoice=\"http://www.forum-datenaustausch.ch/invoice\" "
+           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" language=\"fr\" modus=\"production\" "
+           "role=\"" +
+           spec.role + "\" validation_status=\"0\">\n";
+    xml += "  <invoice:processing>\n    <invoice:transport from=\"" + spec.ean +
+           "\" to=\"7601000000002\">\n      <invoice:via via=\"7601000000003\" sequence_id=\"1\"/>\n"
+           "    </invoice:transport>\n  </invoice:processing>\n";
+    xml += "  <invoice:payload type=\"invoice\" storno=\"false\" copy=\"false\">\n";
+    xml += "    <invoice:invoice request_timestamp=\"1700000000\" request_date=\"2023-11-14T00:00:00\" "
+           "request_id=\"R-1\"";
+    if (spec.timestamp)
+        xml += " invoice_timestamp=\"" + std::to_string(*spec.timestamp) + "\"";
+    xml += "/>\n    <invoice:body role_title=\"Arzt\" role=\"physician\" place=\"practice\">\n";
+    xml += "      <invoice:tiers_garant payment_period=\"P30D\">\n";
+    xml += "        <invoice:biller ean_party=\"" + spec.ean + "\"/>\n";
+    xml += "        <invoice:provider ean_party=\"" + spec.ean +
+           "\">\n          <invoice:company>\n"
+           "            <invoice:companyname>" +
+           spec.companyName + "</invoice:companyname>\n          </invoice:company>\n        </invoice:provider>\n";
+    xml += "        <invoice:guarantor>\n          <invoice:person salutation=\"Herr\">\n"
+           "            <invoice:familyname>" +
+           spec.familyName + "</invoice:familyname>\n            <invoice:givenname>" + spec.givenName +
+           "</invoice:givenname>\n          </invoice:person>\n        </invoice:guarantor>\n";
+    xml += "        <invoice:balance currency=\"" + spec.currency + "\"";
+    if (spec.amountDue)
+        xml += " amount_due=\"" + *spec.amountDue + "\"";
+    xml += " amount=\"" + spec.amountDue.value_or("0") + "\"/>\n      </invoice:tiers_garant>\n";
+    if (spec.withSender)
+        xml += "      <invoice:sender ean_party=\"" + spec.ean + "\"/>\n";
+    else
+        xml += "      <invoice:sender/>\n";
+    xml += "      <invoice:services>\n";
+    const std::string closing = "      </invoice:services>\n    </invoice:body>\n  </invoice:payload>\n"
+                                "</invoice:request>\n";
+    for (int n = 1; xml.size() + closing.size() < spec.targetSize; ++n)
+        xml += serviceLine(n);
+    xml += closing;
+    return xml;
+}
+
+std::string xmlInvoice(const std::string& ean, const std::string& amountDue, std::int64_t timestamp)
+{
+    XmlInvoiceSpec spec;
+    spec.ean = ean;
+    spec.amountDue = amountDue;
+    spec.timestamp = timestamp;
+    return xmlInvoice(spec);
+}
+
+std::string chzFile(const ChzSpec& spec)
+{
+    std::string text = "[Daten]\r\nZeilen=2\r\n\r\n[Allgemein]\r\n";
+    const auto key = [&text](const char* name, const std::optional<std::string>& value) {
+        if (value)
+            text += std::string(name) + "=" + *value + "\r\n";
+    };
+    key("KuNr", spec.kuNr);
+    key("StapelNr", spec.stapelNr);
+    key("Datum", spec.datum);
+    key("AnzRech", spec.anzRech);
+    key("TotalNetto", spec.totalNetto);
+    text += "\r\n[Rechnungen]\r\n1=Rechnung 1\r\n";
+    return text;
+}
+
+std::string ddsFile(int version, int kind, int records)
+{
+    std::string file;
+    for (int r = 0; r < records; ++r) {
+        // customer number (8), version (2), running number and data, kind in bytes 22-25
+        std::string record = strFormat("%08d%02d%06d%04d  %04d", 4711, version, r + 1, 0, kind);
+        record.resize(254, ' ');
+        record += "\r\n";
+        file += record;
+    }
+    return file;
+}
+
+std::string fixed128File(const std::string& trailerMark, bool lineEnds, int records, const std::string& lastPrefix)
+{
+    std::string file;
+    for (int r = 0; r < records; ++r) {
+        const bool last = r == records - 1;
+        std::string record = (last ? lastPrefix : std::string("123456")).substr(0, 6);
+        record.resize(6, ' ');
+        record += "000001";
+        record += r == 0 ? "000" : last ? "990" : "100";
+        record.resize(29, '0');
+        if (last)
+            record += (trailerMark + "    ").substr(0, 4);
+        record.resize(128, ' ');
+        file += record;
+        if (lineEnds)
+            file += "\r\n";
+    }
+    return file;
+}
+
+std::string encipheredDelivery(const std::string& plain, unsigned char keySeed)
+{
+    std::string file(vdds::HeaderSize, '\0');
+    vdds::Key key{};
+    for (std::size_t i = 0; i < key.size(); ++i) {
+        key[i] = static_cast<unsigned char>(keySeed * 31 + i * 17);
+        file[vdds::KeyOffset + i] = static_cast<char>(key[i]);
+    }
+    for (std::size_t pos = 0; pos < plain.size(); pos += vdds::BlockSize) {
+        std::string block = plain.substr(pos, vdds::BlockSize);
+        vdds::cipherBlock(key, reinterpret_cast<unsigned char*>(block.data()), block.size());
+        file += block;
+    }
+    return file;
+}
+
+} // namespace bv::samples

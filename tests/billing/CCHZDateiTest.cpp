@@ -1,0 +1,115 @@
+#include "billing/formats/chz/CCHZDatei.h"
+
+#include "billing/SampleFiles.h"
+#include "registry/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace bv {
+namespace {
+
+using samples::ChzSpec;
+
+TEST(CCHZDatei, ReadsTheSummary)
+{
+    TempDir dir;
+    const ChzSpec spec{"4711", "12", " 07.03.2013 ", "3", "1234.56"};
+    const auto path = dir.write("CH0001.chz", samples::chzFile(spec));
+
+    CCHZDatei chz(path.string());
+    EXPECT_EQ(chz.GetCustomerNumber(), 4711);
+    EXPECT_EQ(chz.GetCustomerNumberText(), "004711");
+    EXPECT_EQ(chz.GetBatchNumber(), 12);
+    EXPECT_EQ(chz.GetBatchNumberText(), "12");
+    EXPECT_EQ(chz.dateText(), "20130307");
+    EXPECT_EQ(*chz.GetMember(CAbrechnungsDatei::MemberSlot::Date), "20130307");
+    EXPECT_EQ(*chz.GetMember(CAbrechnungsDatei::MemberSlot::Status), "00");
+    EXPECT_EQ(chz.invoiceCount(), 3);
+    EXPECT_EQ(chz.GetInvoiceCountText(), "3");
+    EXPECT_EQ(chz.totalAmount(), 123456);
+    EXPECT_EQ(chz.GetExtraText(), "-1");
+    EXPECT_EQ(chz.GetTypeCode(), "CZ");
+    EXPECT_EQ(chz.numericTypeCode(), 0xC020);
+    EXPECT_EQ(chz.CurrencyName(), "CHF");
+    EXPECT_EQ(chz.GetFilePath(false), "CH0001.chz");
+}
+
+TEST(CCHZDatei, NetTotalIsConvertedExactlyAndRoundedDown)
+{
+    TempDir dir;
+    const std::pair<std::string, int> rows[] = {
+        {"1234.56", 123456}, {"-0.5", -50}, {"0.1", 10}, {"19.99", 1999}, {"-0.555", -56}, {"7.009", 700}, {"", 0},
+    };
+    for (const auto& [text, cents] : rows) {
+        ChzSpec spec;
+        spec.totalNetto = text;
+        CCHZDatei chz(dir.write("a.chz", samples::chzFile(spec)).string());
+        EXPECT_EQ(chz.totalAmount(), cents) << text;
+    }
+}
+
+TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
+{
+    TempDir dir;
+    const auto missing = [](ChzSpec spec, std::optional<std::string> ChzSpec::*key) {
+        spec.*key = std::nullopt;
+        return spec;
+    };
+    const ChzSpec nothing{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    const ChzSpec onlyCustomer{"1", std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    const struct
+    {
+        ChzSpec spec;
+        std::string message;
+    } rows[] = {
+        {nothing, "Fehler in Abrechnungsdatei: Pflichtfeld KuNr fehlt!"},
+        {onlyCustomer, "Fehler in Abrechnungsdatei: Pflichtfeld StapelNr fehlt!"},
+        {missing({}, &ChzSpec::datum), "Fehler in Abrechnungsdatei: Pflichtfeld Datum fehlt!"},
+        {missing({}, &ChzSpec::anzRech), "Fehler in Abrechnungsdatei: Pflichtfeld AnzRech fehlt!"},
+        {missing({}, &ChzSpec::totalNetto), "Fehler in Abrechnungsdatei: Pflichtfeld Total fehlt!"},
+    };
+    for (const auto& row : rows) {
+        try {
+            CCHZDatei chz(dir.write("a.chz", samples::chzFile(row.spec)).string());
+            ADD_FAILURE() << row.message;
+        } catch (const CAdzException& e) {
+            EXPECT_EQ(e.code(), 34);
+            EXPECT_EQ(e.message(), row.message);
+        }
+    }
+}
+
+TEST(CCHZDatei, EmptyValuesArePresent)
+{
+    TempDir dir;
+    ChzSpec spec;
+    spec.kuNr = spec.datum = spec.anzRech = "";
+    CCHZDatei chz(dir.write("a.chz", samples::chzFile(spec)).string());
+    EXPECT_EQ(chz.GetCustomerNumber(), 0);
+    EXPECT_EQ(chz.dateText(), "00000000");
+    EXPECT_EQ(chz.invoiceCount(), 0);
+}
+
+TEST(CCHZDatei, UnreadableFileIsCodeMinusOne)
+{
+    try {
+        CCHZDatei chz("/nonexistent/a.chz");
+        FAIL();
+    } catch (const CAdzException& e) {
+        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.message().rfind("Dateizugriffsfehler [2] bei Datei: /nonexistent/a.chz", 0), 0u);
+    }
+}
+
+TEST(CCHZDatei, ConvertDate)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"07.03.2013", "20130307"}, {"  ", "00000000"}, {"7/3/2013", "20130007"}, // separators not checked
+        {"31.12.1999", "19991231"}, {"1", "00010001"},
+    };
+    for (const auto& [text, date] : rows)
+        EXPECT_EQ(CCHZDatei::ConvertDate(text), date) << text;
+}
+
+} // namespace
+} // namespace bv
