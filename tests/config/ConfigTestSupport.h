@@ -1,0 +1,67 @@
+#pragma once
+
+#include "config/Profile.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Registry.h"
+#include "registry/TempRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace bv::test {
+
+// Every box shown, for assertions on text, caption and icon.
+class RecordingMessageBoxes : public MessageBoxes
+{
+public:
+    struct Box
+    {
+        std::string text;
+        std::string caption;
+        MbIcon icon;
+    };
+    using MessageBoxes::show;
+    MbResult show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons,
+                  MbResult defaultButton) override
+    {
+        shown.push_back({text, caption, icon});
+        return defaultButton;
+    }
+    std::vector<Box> shown;
+};
+
+// A registry of its own (also for child processes, through BVALS_REGISTRY_DIR) with the profile
+// over it, and helpers that speak the bracket names of the machine key.
+class RegistryTest : public ::testing::Test
+{
+protected:
+    // "[HKEY_LOCAL_MACHINE\path]" -> "HKEY_LOCAL_MACHINE\path"
+    static std::string keyPath(const std::string& bracketName) { return bracketName.substr(1, bracketName.size() - 2); }
+    void setMachineValue(const std::string& bracketName, const std::string& name, const std::string& value)
+    {
+        m_temp.setMachineString(keyPath(bracketName), name, value);
+    }
+    void removeMachineKey(const std::string& bracketName)
+    {
+        ASSERT_TRUE(m_registry.machine().deleteKey(keyPath(bracketName)));
+    }
+    void setProfile(const char* section, const std::string& name, const std::string& value)
+    {
+        ASSERT_TRUE(m_profile.writeString(section, name, value));
+    }
+    std::string profileValue(const char* section, const std::string& name) const
+    {
+        return m_profile.readString(section, name, "<missing>");
+    }
+    // Makes the user hive unparseable, so that every profile write fails.
+    void breakUserHive() { m_temp.writeUserText("this is not a hive\n[unclosed\n"); }
+    std::filesystem::path file(const std::string& name) const { return m_temp.directory() / name; }
+
+    TempRegistry m_temp;
+    Registry& m_registry = m_temp.registry();
+    Profile m_profile{m_registry};
+};
+
+} // namespace bv::test
