@@ -98,6 +98,17 @@ INSTANTIATE_TEST_SUITE_P(Replies, FaultyReply,
                                            FaultyRow{"HtmlErrorPage", "<html><body>Service Unavailable</body></html>"}),
                          [](const auto& info) { return info.param.name; });
 
+TEST_F(LoginReplyFixture, TenMegabytesOfGarbageIsAFaultyReply)
+{
+    std::string garbage(10 * 1024 * 1024, '\0');
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<char>((i * 7919 + i / 4093) % 256);
+    const auto outcome = handle(garbage);
+    EXPECT_FALSE(outcome.recognised);
+    EXPECT_FALSE(session.loggedIn);
+    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Die Serverantwort war fehlerhaft!"});
+}
+
 TEST_F(LoginReplyFixture, ErrorLineClearsTheLoginAndALaterSessionLineRestoresIt)
 {
     handle("SESSIONID: abc\nMSG/ERROR: Konto gesperrt\\nBitte anrufen");
