@@ -9,6 +9,23 @@ namespace bv {
 
 namespace {
 
+// Why a hive text does not parse; printed after "<file>:<line>: ".
+namespace hivetext {
+constexpr const char* MissingHeader = "missing header \"Windows Registry Editor Version 5.00\"";
+constexpr const char* UnclosedKey = "key name without closing ']'";
+constexpr const char* KeyDeletion = "key deletion lines are not supported in a hive";
+constexpr const char* InvalidKeyName = "invalid key name";
+constexpr const char* ValueOutsideKey = "value outside of a key";
+constexpr const char* ExpectedValueName = "expected a quoted value name or @";
+constexpr const char* ExpectedEquals = "expected '=' after the value name";
+constexpr const char* InvalidEscape = "invalid escape sequence in a quoted string";
+constexpr const char* UnterminatedString = "unterminated quoted string";
+constexpr const char* TextAfterValue = "unexpected text after the quoted value";
+constexpr const char* InvalidDword = "invalid dword value (expected up to 8 hexadecimal digits)";
+constexpr const char* ValueDeletion = "value deletion lines are not supported in a hive";
+constexpr const char* UnsupportedType = "unsupported value type (only strings and dwords)";
+} // namespace hivetext
+
 bool isBlank(char c)
 {
     return c == ' ' || c == '\t';
@@ -54,11 +71,11 @@ bool readQuoted(std::string_view s, std::size_t& pos, std::string& out, std::str
             out += '\0';
             break;
         default:
-            reason = "invalid escape sequence in a quoted string";
+            reason = hivetext::InvalidEscape;
             return false;
         }
     }
-    reason = "unterminated quoted string";
+    reason = hivetext::UnterminatedString;
     return false;
 }
 
@@ -128,12 +145,12 @@ std::optional<std::string> parseValueLine(std::string_view s, HiveContent& conte
         if (!readQuoted(s, pos, name, reason))
             return reason;
     } else {
-        return std::string("expected a quoted value name or @");
+        return hivetext::ExpectedValueName;
     }
     while (pos < s.size() && isBlank(s[pos]))
         ++pos;
     if (pos >= s.size() || s[pos] != '=')
-        return std::string("expected '=' after the value name");
+        return hivetext::ExpectedEquals;
     const std::string_view data = stripBlanks(s.substr(pos + 1));
     RegValue value;
     if (!data.empty() && data[0] == '"') {
@@ -142,17 +159,17 @@ std::optional<std::string> parseValueLine(std::string_view s, HiveContent& conte
         if (!readQuoted(data, p, text, reason))
             return reason;
         if (p != data.size())
-            return std::string("unexpected text after the quoted value");
+            return hivetext::TextAfterValue;
         value = RegValue::string(std::move(text));
     } else if (data.size() >= 6 && iequals(data.substr(0, 6), "dword:")) {
         const auto number = parseDword(data.substr(6));
         if (!number)
-            return std::string("invalid dword value (expected up to 8 hexadecimal digits)");
+            return hivetext::InvalidDword;
         value = RegValue::dword(*number);
     } else if (data == "-") {
-        return std::string("value deletion lines are not supported in a hive");
+        return hivetext::ValueDeletion;
     } else {
-        return std::string("unsupported value type (only strings and dwords)");
+        return hivetext::UnsupportedType;
     }
     key.set(name, value, content.nextOrder());
     return std::nullopt;
@@ -271,24 +288,24 @@ std::optional<HiveSyntaxError> HiveContent::parse(std::string_view text, HiveCon
             continue;
         if (!headerSeen) {
             if (s != Header)
-                return HiveSyntaxError{lineNumber, "missing header \"" + std::string(Header) + "\""};
+                return HiveSyntaxError{lineNumber, hivetext::MissingHeader};
             headerSeen = true;
             continue;
         }
         if (s[0] == '[') {
             if (s.back() != ']')
-                return HiveSyntaxError{lineNumber, "key name without closing ']'"};
+                return HiveSyntaxError{lineNumber, hivetext::UnclosedKey};
             const std::string_view name = s.substr(1, s.size() - 2);
             if (!name.empty() && name[0] == '-')
-                return HiveSyntaxError{lineNumber, "key deletion lines are not supported in a hive"};
+                return HiveSyntaxError{lineNumber, hivetext::KeyDeletion};
             const auto path = normalizeKeyPath(name);
             if (!path)
-                return HiveSyntaxError{lineNumber, "invalid key name"};
+                return HiveSyntaxError{lineNumber, hivetext::InvalidKeyName};
             current = &out.ensureKey(*path);
             continue;
         }
         if (!current)
-            return HiveSyntaxError{lineNumber, "value outside of a key"};
+            return HiveSyntaxError{lineNumber, hivetext::ValueOutsideKey};
         if (auto reason = parseValueLine(s, out, *current))
             return HiveSyntaxError{lineNumber, *reason};
     }

@@ -205,6 +205,7 @@ struct HiveFile::Impl
         WriteLock lock(file);
         if (!lock.held())
             return false;
+        removeStaleTemporaries();
         // Under the lock the file is always read again: only what is on disk now may be rewritten.
         if (!readFromDisk())
             return false;
@@ -216,6 +217,20 @@ struct HiveFile::Impl
             return false;
         }
         return true;
+    }
+
+    // Writers make their temporary file only while they hold the lock, so any temporary file seen
+    // under the lock was left by a writer that was killed.
+    void removeStaleTemporaries() const
+    {
+        const std::string prefix = file.filename().string() + ".tmp.";
+        const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
+        std::error_code ec;
+        for (auto it = std::filesystem::directory_iterator(dir, ec); !ec && it != std::filesystem::directory_iterator();
+             it.increment(ec)) {
+            if (it->path().filename().string().rfind(prefix, 0) == 0)
+                std::filesystem::remove(it->path(), ec);
+        }
     }
 
     bool writeToDisk()

@@ -88,6 +88,10 @@ TEST(RegistryProcesses, KilledWriterLeavesAHiveThatParses)
         while (r.value(UserKey, numbered("r", round, count)))
             ++count;
         EXPECT_GT(count, 0);
+        // The killed writer's temporary file is swept by the next write.
+        ASSERT_TRUE(r.setValue(UserKey, "nach", RegValue::dword(static_cast<std::uint32_t>(round))));
+        for (const auto& entry : std::filesystem::directory_iterator(reg.directory()))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp."), std::string::npos) << entry.path();
         EXPECT_FALSE(r.value(UserKey, numbered("r", round, count + 1)));
     }
 }

@@ -113,6 +113,13 @@ TEST_P(HiveParseErrors, NameFileAndLineAndRefuseWrites)
     reg.writeUserText(GetParam().text);
     const std::string before = reg.userText();
     HiveFile& hive = reg.registry().user();
+    // The reader reports the failure on stderr once, however often the hive is read.
+    ::testing::internal::CaptureStderr();
+    hive.value("HKEY_CURRENT_USER\\Software\\A", "a");
+    hive.keyExists("HKEY_CURRENT_USER\\Software\\A");
+    Registry(reg.machineFile(), reg.userFile()).value("HKEY_CURRENT_USER\\Software\\A", "a");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              reg.userFile().string() + ":" + std::to_string(GetParam().line) + ": " + GetParam().reason + "\n");
     try {
         hive.load();
         FAIL() << "no parse error";
