@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
-namespace bv::testing
-{
+#include "bvcentre/InstallerImage.h"
+#include "bvcentre/TestCertificates.h"
+
+namespace bv::testing {
 
 // One HTTP request as the billing centre received it.
 struct ReceivedRequest
@@ -24,6 +26,9 @@ struct ReceivedRequest
     std::string body;                                // raw body bytes (for uploads: the file)
     std::multimap<std::string, std::string> form;    // decoded form fields of a form-encoded body
     std::string httpVersion;                         // "HTTP/1.0"
+    std::filesystem::path bodyFile;                  // upload stored under Options::uploadDir (body then empty)
+    std::uint64_t bodyLength = 0;                    // bytes received, also when stored in bodyFile
+    bool bodyComplete = true;                        // false when the client stopped before Content-Length
 };
 
 // A scripted reply that replaces the normal answer of an endpoint.
@@ -36,6 +41,8 @@ struct ScriptedReply
     std::chrono::milliseconds delayPerChunk{0};      // slow body (chunks of 1 KB)
     std::optional<std::size_t> closeAfterBytes;      // broken reply: drop the connection after N body bytes
     bool closeWithoutReply = false;                  // drop the connection without any answer
+    std::optional<std::string> rawResponse;          // bytes written as they are instead of an HTTP answer,
+                                                     // then the connection is dropped (garbage replies)
     int times = -1;                                  // how many requests it answers; -1 = all following
 };
 
@@ -73,9 +80,10 @@ public:
     struct Options
     {
         std::string host = "127.0.0.1";
-        int port = 0;                               // 0 picks a free port
-        std::filesystem::path certFile, keyFile;    // both set: HTTPS
-        std::filesystem::path uploadDir;            // where upload bodies are stored (empty: memory only)
+        int port = 0;                            // 0 picks a free port
+        std::filesystem::path certFile, keyFile; // both set: HTTPS
+        std::filesystem::path uploadDir;         // where upload bodies are stored (empty: memory only)
+        bool controlEndpoints = false;           // serve /_control/... (the bvcentre program turns it on)
     };
 
     explicit BillingCentre(Options options);
@@ -94,16 +102,22 @@ public:
 
     // Accounts and sessions.
     void addAccount(Account account);
-    void expireSessions();                      // every session ends: alive answers "0", uploads BV_SESSIONEND
+    void expireSessions(); // every session ends: alive answers "0", uploads BV_SESSIONEND
+    void expireSession(const std::string& id);
     std::vector<std::string> activeSessions() const;
 
     // Normal answers that tests may adjust.
-    void setStartPath(const std::string& path);                // STARTURL of a login (default "/app/start")
-    void setNextPath(const std::string& path);                 // BV_NEXTURL after an upload (default "/app/next")
-    void setSendOkMessage(const std::string& message);         // text after BV_SENDOK (default "NOMSG")
-    void setUpdateOffer(const std::string& autoupdateValue);   // adds an AUTOUPDATE line to logins; "" = none
-    void setInstallerSize(std::uint64_t bytes);                // size of /download/bv_setup.exe (default 1 MB)
-    void setBackupReply(const std::string& lines);             // body of /backup (default "BV_DONOTHING")
+    void setStartPath(const std::string& path);        // STARTURL of a login (default "/app/start")
+    void setNextPath(const std::string& path);         // BV_NEXTURL after an upload (default "/app/next")
+    void setSendOkMessage(const std::string& message); // text after BV_SENDOK (default "NOMSG")
+    // Adds an AUTOUPDATE line to logins; "" = none. A value starting with "http://" or "https://" is sent as
+    // it is; one starting with "/" gets the base URL in front; any other text is the question, sent after
+    // the absolute URL of /download/bv_setup.exe.
+    void setUpdateOffer(const std::string& autoupdateValue);
+    void setInstallerSize(std::uint64_t bytes); // size of /download/bv_setup.exe (default 1 MB)
+    // Body of /backup (default "BV_DONOTHING"); "BV_LOGINREDIRECT: /path" gets the base URL in front of the
+    // path. Every POST path "/login" or "/login/..." answers as the login server.
+    void setBackupReply(const std::string& lines);
 
     // Scripted replies for one endpoint path ("/login", "/upload", ...); they take precedence over
     // the normal answer, in the order added, each for its number of requests.
@@ -116,6 +130,8 @@ public:
     void clearRequests();
     // Waits until at least n requests for the path arrived; false on time-out.
     bool waitForRequests(const std::string& path, std::size_t n, std::chrono::milliseconds timeout) const;
+    // The recorded requests as the plain-text dump of GET /_control/requests.
+    std::string requestDump() const;
 
 private:
     struct Impl;
