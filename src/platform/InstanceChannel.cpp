@@ -31,6 +31,11 @@ std::string objectPath(const std::string& name, const char* suffix)
 {
     const std::string dir = instanceRuntimeDirectory();
     ::mkdir(dir.c_str(), 0700);
+    // Lock and socket only ever go into a directory of this user: one that someone else made in
+    // the shared temporary directory could hand our requests to a stranger.
+    struct stat st;
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid())
+        return {};
     std::string base = name.empty() ? "_" : name;
     for (char& c : base) {
         if (c == '/' || c == '\0')
@@ -52,7 +57,7 @@ int connectTo(const std::string& path)
 {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (path.size() >= sizeof addr.sun_path)
+    if (path.empty() || path.size() >= sizeof addr.sun_path)
         return -1;
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -239,7 +244,7 @@ bool InstanceServer::listen(std::function<void(const std::string&)> dispatch)
 
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    if (d.path.size() >= sizeof addr.sun_path)
+    if (d.path.empty() || d.path.size() >= sizeof addr.sun_path)
         return false;
     std::memcpy(addr.sun_path, d.path.c_str(), d.path.size() + 1);
     d.listenFd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -165,6 +165,22 @@ TEST_F(InstanceChannel, StaleSocketOfAKilledInstanceIsReplaced)
     EXPECT_EQ(handled.load(), 1);
 }
 
+TEST_F(InstanceChannel, RefusesADirectoryOfAnotherUser)
+{
+    std::string foreign = "/";
+    if (::geteuid() == 0) {
+        std::filesystem::create_directory(runtime.file("fremd"));
+        ASSERT_EQ(::chown(runtime.file("fremd").c_str(), 65534, 65534), 0);
+        foreign = runtime.file("fremd").string();
+    }
+    ::setenv("XDG_RUNTIME_DIR", foreign.c_str(), 1);
+    NamedLock lock(name);
+    EXPECT_FALSE(lock.acquire());
+    InstanceServer server(name);
+    EXPECT_FALSE(server.listen([](const std::string&) {}));
+    EXPECT_FALSE(instanceExists(name));
+}
+
 TEST_F(InstanceChannel, SenderGivesUpAfterItsTimeOut)
 {
     Event release;
