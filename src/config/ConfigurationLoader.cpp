@@ -7,8 +7,6 @@
 #include "platform/Registry.h"
 #include "platform/Text.h"
 
-#include <exception>
-
 namespace bv {
 
 ConfigurationLoader::ConfigurationLoader(Profile& profile, MessageBoxes& messageBoxes)
@@ -22,29 +20,24 @@ std::optional<LoadedConfiguration> ConfigurationLoader::load(const std::string& 
     // The profile root (registry key name + "BVALS_CL") is fixed by Profile; there is no earlier
     // registry key name that could take its place.
     LoadedConfiguration result;
-    try {
-        if (!copyLoginUrl(configurationName, countryCode, result))
-            return std::nullopt;
-        result.customerNumbers = m_profile.readString(section::General, profilekey::Kundennummer);
-        if (!copySpoolDirectory() || !copyProxyChoice(result))
-            return std::nullopt;
-        // Kept up to date by the installer: copied again at every start while the machine key exists.
-        if (!recopyRequired(machinekey::general(), section::General, profilekey::LoginBackupURL) ||
-            !recopyRequired(machinekey::general(), section::General, profilekey::ClientVersion))
-            return std::nullopt;
-        // Choices the user may have changed since: taken from the machine key only once.
-        if (!copyWhenEmpty(machinekey::general(), section::General, profilekey::UseBackupURL) ||
-            !copyWhenEmpty(machinekey::general(), section::General, profilekey::UseLan))
-            return std::nullopt;
-        if (!recopyRequired(machinekey::rzAnlagen(), section::RZAnlagen, profilekey::ScanDir) ||
-            !recopyRequired(machinekey::rzAnlagen(), section::RZAnlagen, profilekey::TmpDir))
-            return std::nullopt;
-        if (!write(section::General, profilekey::ClientPath, programPath))
-            return std::nullopt;
-    } catch (const std::exception&) {
-        // A hive file that does not parse has printed its file and line; the data cannot be read.
+    if (!copyLoginUrl(configurationName, countryCode, result))
         return std::nullopt;
-    }
+    result.customerNumbers = m_profile.readString(section::General, profilekey::Kundennummer);
+    if (!copySpoolDirectory() || !copyProxyChoice(result))
+        return std::nullopt;
+    // Kept up to date by the installer: copied again at every start while the machine key exists.
+    if (!recopyRequired(machinekey::general(), section::General, profilekey::LoginBackupURL) ||
+        !recopyRequired(machinekey::general(), section::General, profilekey::ClientVersion))
+        return std::nullopt;
+    // Choices the user may have changed since: taken from the machine key only once.
+    if (!copyWhenEmpty(machinekey::general(), section::General, profilekey::UseBackupURL) ||
+        !copyWhenEmpty(machinekey::general(), section::General, profilekey::UseLan))
+        return std::nullopt;
+    if (!recopyRequired(machinekey::rzAnlagen(), section::RZAnlagen, profilekey::ScanDir) ||
+        !recopyRequired(machinekey::rzAnlagen(), section::RZAnlagen, profilekey::TmpDir))
+        return std::nullopt;
+    if (!write(section::General, profilekey::ClientPath, programPath))
+        return std::nullopt;
     return result;
 }
 

@@ -156,17 +156,5 @@ TEST_F(SetupControllerTest, OkReportsAProfileThatCannotBeWritten)
     EXPECT_FALSE(controller.accept({Choice::Directory, "/x", true, true}));
 }
 
-TEST(SetupControllerOnThisMachine, OffersNoFloppyDrives)
-{
-    TempRegistry temp;
-    Profile profile(temp.registry());
-    ASSERT_TRUE(profile.writeString(section::Abrechnungsversand, profilekey::spooldir, "A:\\"));
-    const files::DriveProbe drives;
-    const SetupController controller(profile, drives);
-    EXPECT_FALSE(controller.driveEnabled(Choice::DriveA));
-    EXPECT_FALSE(controller.driveEnabled(Choice::DriveB));
-    EXPECT_EQ(controller.opening().choice, Choice::Directory);
-}
-
 } // namespace
 } // namespace bv
