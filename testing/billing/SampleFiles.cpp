@@ -9,15 +9,38 @@ namespace bv::samples {
 
 namespace {
 
+// Service lines vary in code, date, quantity and amounts as real ones do, so that a package of
+// them compresses like real invoices and not like one line repeated.
 std::string serviceLine(int n)
 {
-    return strFormat("        <invoice:record_tarmed record_id=\"%d\" tariff_type=\"001\" code=\"00.0010\" "
-                     "ref_code=\"\" name=\"Konsultation, erste 5 Min. (Grundkonsultation)\" session=\"1\" "
-                     "quantity=\"1\" date_begin=\"2023-11-14T00:00:00\" provider_id=\"7601000000001\" "
-                     "responsible_id=\"7601000000001\" unit.mt=\"9.57\" unit_factor.mt=\"0.89\" "
-                     "amount.mt=\"8.52\" unit.tt=\"8.19\" unit_factor.tt=\"0.89\" amount.tt=\"7.29\" "
-                     "amount=\"15.81\" vat_rate=\"0\" validate=\"true\" obligation=\"true\"/>\n",
-                     n);
+    static const char* const codes[] = {"00.0010", "00.0020", "00.0030", "00.0060", "00.0140", "00.0510",
+                                        "00.1345", "02.0010", "39.0020", "00.0415", "35.0010", "00.2510"};
+    static const char* const names[] = {"Konsultation, erste 5 Min. (Grundkonsultation)",
+                                        "Konsultation, jede weiteren 5 Min. (Konsultationszuschlag)",
+                                        "Konsultation, letzte 5 Min. (Konsultationszuschlag)",
+                                        "Telefonische Konsultation durch den Facharzt",
+                                        "Aktenstudium in Abwesenheit des Patienten",
+                                        "Besuch, erste 5 Min. (Grundbesuch)",
+                                        "Kleine Untersuchung durch den Facharzt",
+                                        "Psychiatrische Diagnostik und Therapie",
+                                        "Injektion, intramuskulär",
+                                        "Instruktion von Selbstmessungen",
+                                        "Verband, klein",
+                                        "Spezifische Beratung"};
+    const unsigned seed = static_cast<unsigned>(n) * 2654435761u;
+    const int kind = static_cast<int>(seed % 12);
+    const int quantity = 1 + static_cast<int>((seed >> 8) % 4);
+    const double unitMt = 5.0 + static_cast<double>((seed >> 4) % 4000) / 100.0;
+    const double unitTt = 3.0 + static_cast<double>((seed >> 12) % 3000) / 100.0;
+    return strFormat("        <invoice:record_tarmed record_id=\"%d\" tariff_type=\"001\" code=\"%s\" "
+                     "ref_code=\"\" name=\"%s\" session=\"%d\" quantity=\"%d\" "
+                     "date_begin=\"2023-%02d-%02dT00:00:00\" provider_id=\"7601000000001\" "
+                     "responsible_id=\"7601000000001\" unit.mt=\"%.2f\" unit_factor.mt=\"0.89\" "
+                     "amount.mt=\"%.2f\" unit.tt=\"%.2f\" unit_factor.tt=\"0.89\" amount.tt=\"%.2f\" "
+                     "amount=\"%.2f\" vat_rate=\"0\" validate=\"true\" obligation=\"true\"/>\n",
+                     n, codes[kind], names[kind], 1 + n / 7, quantity, 1 + static_cast<int>((seed >> 3) % 12),
+                     1 + static_cast<int>((seed >> 5) % 28), unitMt, unitMt * 0.89 * quantity, unitTt,
+                     unitTt * 0.89 * quantity, (unitMt + unitTt) * 0.89 * quantity);
 }
 
 } // namespace
