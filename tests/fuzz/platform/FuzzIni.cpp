@@ -30,12 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first bytes up to a NUL choose the section, key and value of the write.
     std::string section = "Status_Request", key = "Kundennummer", value = "000012";
     if (const auto nul = text.find('\0'); nul != std::string_view::npos && nul < 64) {
-        const std::string_view spec = text.substr(0, nul);
-        const auto a = spec.find('|'), b = spec.find('|', a == std::string_view::npos ? a : a + 1);
-        if (a != std::string_view::npos && b != std::string_view::npos) {
-            section = spec.substr(0, a);
-            key = spec.substr(a + 1, b - a - 1);
-            value = spec.substr(b + 1);
+        const std::string_view choice = text.substr(0, nul);
+        const auto a = choice.find('|');
+        const auto b = a == std::string_view::npos ? a : choice.find('|', a + 1);
+        if (b != std::string_view::npos) {
+            section = choice.substr(0, a);
+            key = choice.substr(a + 1, b - a - 1);
+            value = choice.substr(b + 1);
         }
         text.remove_prefix(nul + 1);
     }
