@@ -348,14 +348,14 @@ void BillingCentre::Impl::applyScript(const ScriptedReply& script, const httplib
         return;
     }
     res.status = script.status;
-    if (script.delayPerChunk.count() == 0 && !script.closeAfterBytes) {
-        res.set_content(script.body, script.contentType);
-        return;
-    }
-    // A slow or broken body: written in pieces through a provider that may stop early. A broken reply
+    // A slow or broken body is written in pieces through a provider that may stop early. A broken reply
     // promises at least one byte more than it sends; bytes beyond the scripted body are blanks.
     const std::size_t cut = script.closeAfterBytes.value_or(script.body.size());
     const std::size_t promised = script.closeAfterBytes ? std::max(script.body.size(), cut + 1) : script.body.size();
+    if ((script.delayPerChunk.count() == 0 && !script.closeAfterBytes) || promised == 0) {
+        res.set_content(script.body, script.contentType);
+        return;
+    }
     const std::string body = script.body;
     const auto delay = script.delayPerChunk;
     res.set_content_provider(promised, script.contentType,
@@ -511,6 +511,10 @@ void BillingCentre::Impl::installer(httplib::Response& res)
     {
         std::lock_guard lock(mutex);
         size = installerSize;
+    }
+    if (size == 0) {
+        res.set_content(std::string{}, std::string(texts::kInstallerType));
+        return;
     }
     res.set_content_provider(static_cast<std::size_t>(size), std::string(texts::kInstallerType),
                              [](std::size_t offset, std::size_t length, httplib::DataSink& sink) {

@@ -151,11 +151,12 @@ std::string javaScriptString(std::string_view text)
         const bool lineSeparator = byte == 0xE2 && i + 2 < text.size() &&
                                    static_cast<unsigned char>(text[i + 1]) == 0x80 &&
                                    (static_cast<unsigned char>(text[i + 2]) & 0xFE) == 0xA8;
-        if (lineSeparator) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (lineSeparator) {
             out += static_cast<unsigned char>(text[i + 2]) == 0xA8 ? "\\u2028" : "\\u2029";
             i += 2;
-        } else if (c == '"' || c == '\\' || c == '<' || c == '>' || c == '&' || c == '\'' || byte < 0x20 ||
-                   byte == 0x7F) {
+        } else if (c == '"' || c == '<' || c == '>' || c == '&' || c == '\'' || byte < 0x20 || byte == 0x7F) {
             char buffer[8];
             std::snprintf(buffer, sizeof buffer, "\\u%04X", byte);
             out += buffer;

@@ -90,6 +90,12 @@ TEST_F(ScriptTest, SlowRepliesTakeTheirTimeButArriveWhole)
     EXPECT_GE(timed([&] { reply = rawPost(m_centre.port(), "/backup", ""); }), 300ms) << "four pieces, three waits";
     EXPECT_EQ(reply.body, slowBody.body);
     EXPECT_EQ(reply.contentLength, static_cast<long long>(slowBody.body.size()));
+
+    slowBody.body.clear();
+    m_centre.script("/backup", slowBody);
+    reply = rawPost(m_centre.port(), "/backup", "");
+    EXPECT_EQ(reply.status, 200);
+    EXPECT_EQ(reply.contentLength, 0) << "an empty slow body is still a complete answer";
 }
 
 TEST_F(ScriptTest, BrokenReplyPromisesMoreThanItSends)
