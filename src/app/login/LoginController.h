@@ -21,6 +21,11 @@ struct SessionRecord;
 // What the login dialog works with; the application object provides it.
 struct LoginDependencies
 {
+    LoginDependencies(SessionRecord& session_, ContractList& contracts_, SettingsStore& settings_, MessageBoxes& boxes_,
+                      UiDispatcher& dispatcher_)
+        : session(session_), contracts(contracts_), settings(settings_), boxes(boxes_), dispatcher(dispatcher_)
+    {}
+
     SessionRecord& session;
     ContractList& contracts;
     SettingsStore& settings;
