@@ -92,6 +92,8 @@ void LoginController::startRequest()
     m_request.agent = m_deps.agent;
     m_request.useProxy = m_deps.useProxy;
     m_request.formBody = buildLoginBody(m_user, m_password, m_parameters);
+    m_request.connectTimeout = m_deps.connectTimeout;
+    m_request.idleTimeout = m_deps.idleTimeout;
     m_request.notifyWindow = &m_deps.dispatcher;
     std::weak_ptr<int> alive = m_alive;
     m_request.onCompleted = [this, alive] {
@@ -159,6 +161,8 @@ void LoginController::runBackupProcedure()
     backup.address = m_deps.settings.readString(section::General, profilekey::LoginBackupURL, "");
     backup.agent = m_deps.agent;
     backup.useProxy = m_deps.useProxy;
+    backup.connectTimeout = m_deps.connectTimeout;
+    backup.idleTimeout = m_deps.idleTimeout;
     m_deps.routine(backup);
     if (backup.errorCode != 0) {
         const std::string text =

@@ -4,6 +4,7 @@
 #include "net/InternetRequest.h"
 #include "net/LoginParameters.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -36,6 +37,9 @@ struct LoginDependencies
     bool useProxy = false;
     std::function<void(const std::string&)> appendCustomerNumber;
     RequestRoutine routine = runFormPost;
+    // Time-outs of the login and backup requests (shorter in tests).
+    std::chrono::milliseconds connectTimeout{60000};
+    std::chrono::milliseconds idleTimeout{60000};
 };
 
 // The login dialog's behaviour. OK posts the credentials to the login address on a worker thread
