@@ -66,17 +66,16 @@ ZipPackageWriter::~ZipPackageWriter()
         zipClose(handle(m_zip), nullptr);
 }
 
-void ZipPackageWriter::addFile(const std::filesystem::path& file, const std::string& entryName)
+void ZipPackageWriter::openEntry(const std::filesystem::path& file, const std::string& entryName, bool raw,
+                                 std::uint64_t size)
 {
     if (!m_zip)
         throw Error(Error::Kind::Zip, "archive already closed");
-    Source source{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
     struct stat st
     {
     };
-    if (source.fd < 0 || ::fstat(source.fd, &st) != 0)
+    if (::stat(file.c_str(), &st) != 0)
         throw Error(Error::Kind::File, "cannot read " + file.string() + ": " + std::strerror(errno));
-    ::posix_fadvise(source.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     zip_fileinfo info{};
     std::tm local{};
@@ -92,12 +91,24 @@ void ZipPackageWriter::addFile(const std::filesystem::path& file, const std::str
 
     // Bit 11 of the general purpose flags marks a UTF-8 entry name.
     const uLong flags = isAscii(entryName) ? 0 : (1u << 11);
-    const int zip64 = st.st_size >= 0xFFFFFFFFLL ? 1 : 0;
-    int rc = zipOpenNewFileInZip4_64(handle(m_zip), entryName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                     Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0, -MAX_WBITS, DEF_MEM_LEVEL,
-                                     Z_DEFAULT_STRATEGY, nullptr, 0, 0, flags, zip64);
+    const int zip64 = size >= 0xFFFFFFFFULL ? 1 : 0;
+    const int rc = zipOpenNewFileInZip4_64(handle(m_zip), entryName.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                           Z_DEFLATED, Z_DEFAULT_COMPRESSION, raw ? 1 : 0, -MAX_WBITS, DEF_MEM_LEVEL,
+                                           Z_DEFAULT_STRATEGY, nullptr, 0, 0, flags, zip64);
     if (rc != ZIP_OK)
         throw libraryError(rc, "cannot add " + entryName);
+}
+
+void ZipPackageWriter::addFile(const std::filesystem::path& file, const std::string& entryName)
+{
+    Source source{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    struct stat st
+    {
+    };
+    if (source.fd < 0 || ::fstat(source.fd, &st) != 0)
+        throw Error(Error::Kind::File, "cannot read " + file.string() + ": " + std::strerror(errno));
+    ::posix_fadvise(source.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    openEntry(file, entryName, false, static_cast<std::uint64_t>(st.st_size));
     for (;;) {
         const ssize_t n = ::read(source.fd, m_buffer.get(), BufferSize);
         if (n < 0) {
@@ -107,11 +118,68 @@ void ZipPackageWriter::addFile(const std::filesystem::path& file, const std::str
         }
         if (n == 0)
             break;
-        rc = zipWriteInFileInZip(handle(m_zip), m_buffer.get(), static_cast<unsigned>(n));
+        const int rc = zipWriteInFileInZip(handle(m_zip), m_buffer.get(), static_cast<unsigned>(n));
         if (rc != ZIP_OK)
             throw libraryError(rc, "cannot write " + entryName);
     }
-    rc = zipCloseFileInZip(handle(m_zip));
+    const int rc = zipCloseFileInZip(handle(m_zip));
+    if (rc != ZIP_OK)
+        throw libraryError(rc, "cannot finish " + entryName);
+}
+
+bool ZipPackageWriter::deflateFile(const std::filesystem::path& file, Deflated& out)
+{
+    Source source{::open(file.c_str(), O_RDONLY | O_CLOEXEC)};
+    if (source.fd < 0)
+        return false;
+    z_stream stream{};
+    if (deflateInit2(&stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY) != Z_OK)
+        return false;
+    auto buffer = std::make_unique<char[]>(BufferSize);
+    out = Deflated{};
+    out.crc = crc32(0L, nullptr, 0);
+    bool ok = true;
+    for (int flush = Z_NO_FLUSH; flush != Z_FINISH && ok;) {
+        const ssize_t n = ::read(source.fd, buffer.get(), BufferSize);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        flush = n == 0 ? Z_FINISH : Z_NO_FLUSH;
+        out.crc = crc32(out.crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(n));
+        out.size += static_cast<std::uint64_t>(n);
+        stream.next_in = reinterpret_cast<Bytef*>(buffer.get());
+        stream.avail_in = static_cast<uInt>(n);
+        do {
+            const std::size_t used = out.data.size();
+            out.data.resize(used + BufferSize);
+            stream.next_out = reinterpret_cast<Bytef*>(out.data.data() + used);
+            stream.avail_out = static_cast<uInt>(BufferSize);
+            const int rc = deflate(&stream, flush);
+            out.data.resize(used + BufferSize - stream.avail_out);
+            if (rc == Z_STREAM_ERROR) {
+                ok = false;
+                break;
+            }
+        } while (stream.avail_out == 0);
+    }
+    deflateEnd(&stream);
+    return ok;
+}
+
+void ZipPackageWriter::addDeflated(const std::filesystem::path& file, const std::string& entryName,
+                                   const Deflated& deflated)
+{
+    openEntry(file, entryName, true, deflated.size);
+    if (!deflated.data.empty()) {
+        const int rc =
+            zipWriteInFileInZip(handle(m_zip), deflated.data.data(), static_cast<unsigned>(deflated.data.size()));
+        if (rc != ZIP_OK)
+            throw libraryError(rc, "cannot write " + entryName);
+    }
+    const int rc = zipCloseFileInZipRaw64(handle(m_zip), deflated.size, deflated.crc);
     if (rc != ZIP_OK)
         throw libraryError(rc, "cannot finish " + entryName);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
@@ -40,10 +41,25 @@ public:
     // Adds an existing file as an entry named `entryName` (no directory part) with its
     // modification time.
     void addFile(const std::filesystem::path& file, const std::string& entryName);
+    // A file deflated ahead of its turn, by the same rules as addFile().
+    struct Deflated
+    {
+        std::string data;
+        unsigned long crc = 0;
+        std::uint64_t size = 0;
+    };
+    // Deflates a whole file into memory; false when it cannot be read.
+    static bool deflateFile(const std::filesystem::path& file, Deflated& out);
+    // Adds an entry from a file deflated with deflateFile().
+    void addDeflated(const std::filesystem::path& file, const std::string& entryName, const Deflated& deflated);
+
     // Writes the central directory and closes the archive; the data is on disk when it returns.
     void close();
 
 private:
+    // Opens the next entry with the file's time and mode; raw when the data comes deflated.
+    void openEntry(const std::filesystem::path& file, const std::string& entryName, bool raw, std::uint64_t size);
+
     void* m_zip = nullptr;
     std::filesystem::path m_path;
     std::unique_ptr<char[]> m_buffer;
