@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <ctime>
@@ -216,6 +217,30 @@ TEST_F(CCHADateiTest, DateRangeOfTheInvoiceDays)
         CCHADatei cha(spool.path().string(), false, false, m_boxes);
         EXPECT_EQ(cha.dateRangeText(), row.range);
         EXPECT_EQ(*cha.GetMember(CAbrechnungsDatei::MemberSlot::Date), row.range);
+    }
+}
+
+TEST_F(CCHADateiTest, TotalOfTheAmountsDue)
+{
+    const struct
+    {
+        std::vector<std::optional<std::string>> amounts;
+        int total;
+    } rows[] = {
+        {{"10.05", std::nullopt, "0.95"}, 1100}, // an invoice without amount adds nothing
+        {{"12.35", "-2.35"}, 1000},
+        {{"20000000.00", "20000000.00"}, INT_MAX}, // saturates instead of overflowing
+    };
+    for (const auto& row : rows) {
+        TempDir spool;
+        int n = 0;
+        for (const auto& amount : row.amounts) {
+            XmlInvoiceSpec spec;
+            spec.amountDue = amount;
+            spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(spec));
+        }
+        CCHADatei cha(spool.path().string(), false, false, m_boxes);
+        EXPECT_EQ(cha.totalAmount(), row.total);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "billing/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
+#include "billing/ZipContents.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZDatei.h"
@@ -199,6 +200,10 @@ TEST_F(SpoolTest, ChaSpoolRemembersTransmissionsUnderTheSenderEan)
     ASSERT_FALSE(spool.IsEmpty());
     auto* cha = spool.chaFile();
     EXPECT_EQ(spool.uploadFile(), cha->packagePath());
+    const auto entries = samples::readZip(spool.uploadFile());
+    ASSERT_TRUE(entries);
+    EXPECT_EQ(entries->size(), 2u);
+    EXPECT_NE(samples::unzipTest(spool.uploadFile()), 0);
     EXPECT_EQ(spool.filePath(), cha->packagePath());
     EXPECT_EQ(spool.invoiceCount(), 2);
     EXPECT_EQ(spool.lastBatchNumber(), 5);

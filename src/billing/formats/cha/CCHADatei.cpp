@@ -7,6 +7,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <climits>
 #include <ctime>
 #include <filesystem>
@@ -184,7 +185,12 @@ void CCHADatei::AddInvoiceFile(const std::string& path)
     }
     m_invoices.push_back(entry);
     ++m_invoiceCount;
-    m_counter2 += entry.amountDue();
+    // An invoice without an amount adds nothing (its amount reads -1); the sum saturates instead
+    // of overflowing the 32-bit total.
+    if (entry.hasAmountDue()) {
+        const long long sum = static_cast<long long>(m_counter2) + entry.amountDue();
+        m_counter2 = static_cast<int>(std::clamp<long long>(sum, INT_MIN, INT_MAX));
+    }
 
     // Deflate accepted invoices while the directory is still being read. A second sender means the
     // package will be refused, so packing stops there.

@@ -202,8 +202,10 @@ void XmlInvoice::onStart(const char* name, const char** attributes)
         if (const char* ean = attribute(attributes, "ean_party"))
             m_senderEan = ean;
     } else if (std::strcmp(name, "invoice:balance") == 0) {
-        if (const char* amount = attribute(attributes, "amount_due"))
+        if (const char* amount = attribute(attributes, "amount_due")) {
             m_amountDue = centsFromDecimal(amount, CentsRounding::TowardZero);
+            m_hasAmountDue = true;
+        }
         if (const char* currency = attribute(attributes, "currency"))
             m_currency = currency;
     } else if (std::strcmp(name, "invoice:invoice") == 0) {

@@ -43,6 +43,7 @@ public:
     const std::string& senderEan() const { return m_senderEan; }
     // In hundredths; -1 when the balance carries no amount.
     int amountDue() const { return m_amountDue; }
+    bool hasAmountDue() const { return m_hasAmountDue; }
     // Seconds since 1970 as written in the invoice; 0 and hasTimestamp() false when absent.
     std::int64_t timestamp() const { return m_timestamp; }
     bool hasTimestamp() const { return m_hasTimestamp; }
@@ -71,6 +72,7 @@ private:
     bool m_production = false;
     std::string m_senderEan;
     int m_amountDue = -1;
+    bool m_hasAmountDue = false;
     std::int64_t m_timestamp = 0;
     bool m_hasTimestamp = false;
     std::string m_timestampText;
