@@ -4,6 +4,7 @@
 #include "billing/SampleFiles.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "config/Profile.h"
+#include "platform/Files.h"
 #include "registry/TempDir.h"
 #include "registry/TempRegistry.h"
 
@@ -205,6 +206,26 @@ TEST(OldestFile, CountsMatchesAndPicksTheOneCreatedFirst)
     EXPECT_EQ(oldest, base + "b.chz");
     EXPECT_EQ(FindOldestFile(base + "*.txt", oldest), 0);
     EXPECT_EQ(oldest, "");
+}
+
+TEST(OldestFile, TimesWithinOneKeyStepTieAndTheFirstEnumeratedWins)
+{
+    // The key is the creation time in steps of 65536 ticks (6.5 ms): "b" created just before "a"
+    // ties with it, and "a" comes first in the listing. Pairs that straddle a step are made again.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        TempDir dir;
+        const auto b = dir.write("b.chz", "1");
+        const auto a = dir.write("a.chz", "2");
+        const auto keyB = *files::creationFileTime(b) >> 16;
+        const auto keyA = *files::creationFileTime(a) >> 16;
+        if (keyA != keyB)
+            continue;
+        std::string oldest;
+        EXPECT_EQ(FindOldestFile(dir.path().string() + "/*.chz", oldest), 2);
+        EXPECT_EQ(oldest, a.string());
+        return;
+    }
+    FAIL() << "no two files created within one step";
 }
 
 } // namespace
