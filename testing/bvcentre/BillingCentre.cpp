@@ -309,11 +309,12 @@ void BillingCentre::Impl::handle(const httplib::Request& req, httplib::Response&
         control(req, res, received);
         return;
     }
-    // The journal keeps the body; the answer needs at most what the request page shows back.
+    // The journal keeps the body; the answer needs at most what the request page shows back, so a large
+    // body is not copied.
+    std::string body = std::move(received.body);
     ReceivedRequest view = received;
-    if (view.body.size() > kShownBody) {
-        view.body.resize(kShownBody);
-    }
+    view.body = body.substr(0, kShownBody);
+    received.body = std::move(body);
     journal.add(std::move(received));
     if (const std::optional<ScriptedReply> script = scripts.take(req.path)) {
         applyScript(*script, req, res);

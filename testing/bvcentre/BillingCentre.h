@@ -72,8 +72,12 @@ struct Account
 //                       longfilename) -> BV_SENDOK / BV_NEXTURL / BV_SESSIONEND
 //   POST /request       request file posted by the main window (query vertnr, session-id, filename)
 //   GET  /download/bv_setup.exe   installer download (size configurable, streamed)
-//   GET  /app/...       web application pages that set window.status commands
-// Every request is recorded, including those answered by a script.
+//   GET  /app/...       web application pages that set window.status commands: start (links to all),
+//                       send, config, popupprop, reg, sessionend (also ends the session named by its
+//                       query session-id), logout, popup, popup-content, next; ?auto=1 sets the status
+//                       once loaded as well as on the button, ?status=<text> replaces the status text
+// Every request is recorded, including those answered by a script. Replies of the protocol endpoints are
+// UTF-8 text. start() makes the process ignore SIGPIPE, so a client that hangs up cannot end it.
 class BillingCentre
 {
 public:
