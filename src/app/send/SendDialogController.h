@@ -1,0 +1,169 @@
+#pragma once
+
+#include "app/send/PartnerLabList.h"
+#include "app/send/SendDialogView.h"
+#include "billing/UploadJob.h"
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace bv {
+
+class CAbrechnungSpool;
+class CAdzException;
+class FeeValueTable;
+class KeepAliveTimer;
+class LoginService;
+class MessageBoxes;
+class Profile;
+class UiDispatcher;
+namespace files {
+class RemovableProbe;
+}
+
+// Creates the spool object for a spool type in a directory; null for a type without one here.
+using SpoolFactory =
+    std::function<std::unique_ptr<CAbrechnungSpool>(int spoolType, const std::string& directory, bool euroDefault)>;
+
+// What the send dialog works with; the application object provides it (see SendSetup.h).
+struct SendDialogDependencies
+{
+    SendDialogDependencies(Profile& profile_, MessageBoxes& boxes_, LoginService& login_, UploadStarter& starter_,
+                           UiDispatcher& dispatcher_, KeepAliveTimer& timer_, FeeValueTable& feeValues_,
+                           const files::RemovableProbe& removableProbe_)
+        : profile(profile_), boxes(boxes_), login(login_), starter(starter_), dispatcher(dispatcher_), timer(timer_),
+          feeValues(feeValues_), removableProbe(removableProbe_)
+    {}
+
+    Profile& profile;
+    MessageBoxes& boxes;
+    LoginService& login;      // log in "CSE", the alive check, log out, the contract list
+    UploadStarter& starter;   // starts the upload thread
+    UiDispatcher& dispatcher; // the upload thread's reports reach the dialog through it
+    KeepAliveTimer& timer;
+    FeeValueTable& feeValues; // the process-wide fee value table, filled when the dialog opens
+    const files::RemovableProbe& removableProbe;
+    std::string agent; // the program title
+    bool useProxy = false;
+    // Today's local date as "yyyymmdd"; the system clock when not set.
+    std::function<std::string()> today;
+    // The spool classes by spool type; the CHZ and XML invoice spools when not set.
+    SpoolFactory createSpool;
+};
+
+// The send dialog "Envoyer la facture" (CSendADDlg): on opening it determines what waits in the
+// spool directory, builds the spool object, applies the rules that may block a transmission and
+// shows what will be sent and what was sent last; "Envoyer" starts the upload, the upload thread's
+// reports drive the progress bar and status line, and its completion notice books the result and
+// closes the dialog. While an upload runs, a keep-alive timer checks the session.
+class SendDialogController : public UploadObserver
+{
+public:
+    // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
+    using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
+
+    // `standalone`: the dialog runs without the main window (command-line send, practice software).
+    // An empty `spoolDirectory` means the configured one. `spoolOption` is meant for the spool of
+    // fixed-record deliveries.
+    SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, bool standalone,
+                         const std::string& spoolDirectory, bool spoolOption);
+    ~SendDialogController() override;
+    SendDialogController(const SendDialogController&) = delete;
+    SendDialogController& operator=(const SendDialogController&) = delete;
+
+    // Unattended answers: "send" presses "Envoyer", "cancel" presses "Annuler" (also during an
+    // upload); when the dialog waits for the user and no answer fits, it is cancelled.
+    void setAnswerSource(AnswerSource answers) { m_answers = std::move(answers); }
+
+    // OnInitDialog: ends with the dialog shown and its start message posted, or closed.
+    void open();
+    // OnSend: the "Envoyer" button.
+    void send();
+    // OnCancel: "Annuler", Escape or the window's close button.
+    void cancel();
+    // The file-contents button.
+    void showContents();
+    // One tick of the keep-alive timer.
+    void keepAliveTick();
+
+    // The currency rule (DM 0, EUR 1, CHF 2): false when the file must not be sent; throws
+    // CAdzException code -1 for any other code.
+    bool CheckVersandWaehrung(int currency);
+    // The size rule: false (after the message) when the file is larger than MaxDateiGroesse.
+    bool CheckFileSize(const std::string& path);
+
+    // The upload thread's reports; called on the upload thread, handed to the dialog's thread.
+    void uploadProgress(int percent) override;
+    void uploadStatus(const std::string& text) override;
+    void uploadOpened() override;
+    void uploadFinished() override;
+
+    bool closed() const { return m_closed; }
+    bool uploading() const { return m_uploading; }
+    bool standalone() const { return m_standalone; }
+    bool spoolOption() const { return m_spoolOption; }
+    bool euroDefault() const { return m_euroDefault; }
+    int spoolType() const { return m_spoolType; }
+    const std::string& spoolDirectory() const { return m_spoolDir; }
+    CAbrechnungSpool* spool() const { return m_spool.get(); }
+    const PartnerLabList& partnerLabs() const { return m_partnerLabs; }
+    // After completion: whether the billing centre confirmed the transmission, and the page it
+    // named to show next (empty when none).
+    bool transmissionConfirmed() const { return m_confirmed; }
+    const std::string& nextUrl() const { return m_nextUrl; }
+
+private:
+    enum class Opening
+    {
+        Continue,
+        Close
+    };
+    Opening createSpool();
+    bool applyBlockingRules();
+    void fillFields();
+    void startMessage();
+    bool checkConnection();
+    bool contractAllows() const;
+    bool startUpload();
+    void uploadCompleted();
+    void reportOpeningError(const CAdzException& error);
+    void writeControlStatus(int status, const std::string& text);
+    void setSendButtonsEnabled(bool enabled);
+    void waitForUser();
+    void offerUploadCancel();
+    std::chrono::milliseconds aliveTimeout() const;
+    std::string today() const;
+    std::string servicelineTelephone() const;
+    void close();
+    void postToDialog(std::function<void()> fn);
+
+    SendDialogView& m_view;
+    SendDialogDependencies m_deps;
+    bool m_standalone;
+    std::string m_spoolDir;
+    bool m_spoolOption;
+    AnswerSource m_answers;
+    bool m_euroDefault = false;
+    int m_spoolType = 0;
+    std::unique_ptr<CAbrechnungSpool> m_spool;
+    PartnerLabList m_partnerLabs;
+    bool m_closed = false;
+    bool m_uploading = false;
+    bool m_cancelRequested = false;
+    bool m_confirmed = false;
+    std::string m_nextUrl;
+    // Reports that arrive after the dialog is gone find the token expired and are dropped.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    const std::weak_ptr<int> m_aliveToken = m_alive;
+};
+
+// The spool object of the CHZ and XML invoice types; null for every other type (the spools of the
+// fixed-record formats are not part of this edition).
+std::unique_ptr<CAbrechnungSpool> createSwissSpool(int spoolType, const std::string& directory, bool euroDefault,
+                                                   MessageBoxes& boxes, Profile& profile,
+                                                   const files::RemovableProbe& removableProbe);
+
+} // namespace bv

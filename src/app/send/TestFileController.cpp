@@ -1,0 +1,147 @@
+#include "app/send/TestFileController.h"
+
+#include "app/send/FileChooser.h"
+#include "app/send/SendTexts.h"
+#include "config/Profile.h"
+#include "config/ProfileKeys.h"
+#include "net/ContractList.h"
+#include "net/SessionRecord.h"
+#include "net/UrlEscape.h"
+#include "platform/Dispatcher.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Text.h"
+
+#include <chrono>
+#include <filesystem>
+
+namespace bv {
+
+namespace {
+
+const char* const UrlKey = "URL";
+// How often a cancel that waits for the thread's acknowledgement looks whether the thread ended
+// without giving one (it fails before the body, for example when the server cannot be reached).
+constexpr std::chrono::milliseconds CancelPoll{20};
+
+} // namespace
+
+TestFileController::TestFileController(TestFileView& view, TestFileDependencies dependencies)
+    : m_view(view), m_deps(std::move(dependencies))
+{}
+
+TestFileController::~TestFileController()
+{
+    m_alive.reset();
+    if (m_handle && !m_handle->finished())
+        m_block.cancel.set();
+    m_handle.reset(); // waits for the thread
+}
+
+std::string TestFileController::uploadUrl(const std::string& serviceUrl, const std::string& customerNumber,
+                                          const std::string& sessionId, const std::string& path)
+{
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    return strFormat(sendtext::TestFileUrl, serviceUrl.c_str(), urlEscape(customerNumber).c_str(),
+                     urlEscape(sendtext::TestFileBatch).c_str(), urlEscape(sendtext::TestFileType).c_str(),
+                     urlEscape(sessionId).c_str(), urlEscape(fileName).c_str(), urlEscape(path).c_str());
+}
+
+void TestFileController::open()
+{
+    const std::string start = m_deps.profile.readString(section::Abrechnungsversand, profilekey::spooldir, "");
+    const auto chosen = m_deps.chooser.chooseFile(sendtext::ChooseFileTitle, start);
+    if (!chosen || chosen->empty()) {
+        close();
+        return;
+    }
+    const std::string& path = *chosen;
+    m_block.url = uploadUrl(m_deps.profile.readString(section::Abrechnungsversand, UrlKey, ""),
+                            m_deps.contracts.selectedNumber(), m_deps.session.sessionId, path);
+    m_block.uploadFile = path;
+    m_block.replyHeaders.clear();
+    m_block.replyBody.clear();
+    m_block.agent = m_deps.agent;
+    m_block.useSystemSettings = m_deps.useProxy;
+    m_block.ready.set();
+    m_block.done.reset();
+    m_block.cancel.reset();
+    m_block.cancelled.reset();
+
+    const std::string fileName = std::filesystem::path(path).filename().string();
+    m_view.setInfoText(strFormat(sendtext::TestFileSending, fileName.c_str()));
+    m_handle = m_deps.starter.start(m_block, this);
+    if (!m_handle)
+        close();
+}
+
+void TestFileController::cancel()
+{
+    if (m_closed)
+        return;
+    if (m_handle) {
+        m_block.cancel.set();
+        // The thread acknowledges once it stopped or once the body is out; a thread that ended
+        // before reaching the body never does.
+        while (!m_block.cancelled.wait(CancelPoll))
+            if (m_handle->finished())
+                break;
+        m_deps.boxes.show(sendtext::TestFileCancelled, sendtext::Caption, MbIcon::Error);
+    }
+    close();
+}
+
+void TestFileController::uploadCompleted()
+{
+    if (m_closed || !m_handle)
+        return;
+    m_handle.reset();
+    if (m_block.errorCode != 0) {
+        const std::string text = m_block.errorText.empty()
+                                     ? strFormat(sendtext::TestFileErrorCode, m_block.errorCode)
+                                     : strFormat(sendtext::TestFileError, m_block.errorText.c_str());
+        m_deps.boxes.show(text, sendtext::Caption, MbIcon::Error);
+    } else {
+        m_deps.boxes.show(sendtext::TestFileDone, sendtext::Caption, MbIcon::Information);
+    }
+    close();
+}
+
+void TestFileController::postToDialog(std::function<void()> fn)
+{
+    m_deps.dispatcher.post([token = m_aliveToken, fn = std::move(fn)] {
+        if (!token.expired())
+            fn();
+    });
+}
+
+void TestFileController::uploadProgress(int percent)
+{
+    postToDialog([this, percent] { m_view.setProgress(percent); });
+}
+
+void TestFileController::uploadStatus(const std::string& text)
+{
+    // Copied and posted: the thread never waits for the dialog, which may itself wait for the
+    // thread's acknowledgement of a cancel.
+    postToDialog([this, text] { m_view.setStatusText(text); });
+}
+
+void TestFileController::uploadOpened()
+{
+    postToDialog([this] { m_view.showConnectionIndicator(); });
+}
+
+void TestFileController::uploadFinished()
+{
+    postToDialog([this] { uploadCompleted(); });
+}
+
+void TestFileController::close()
+{
+    if (m_closed)
+        return;
+    m_closed = true;
+    m_view.closeDialog();
+}
+
+} // namespace bv

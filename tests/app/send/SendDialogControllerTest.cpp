@@ -1,0 +1,541 @@
+#include "SendTestFixture.h"
+
+#include "billing/CAbrechnungSpool.h"
+#include "billing/CAdzException.h"
+#include "billing/SpoolDetection.h"
+#include "platform/Files.h"
+
+#include <filesystem>
+
+using namespace bv;
+using namespace bv::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const NoFileText = "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Répertoire : %s)";
+const char* const Unsupported = "Le répertoire des factures contient un fichier dont le type n'est pas soutenu.";
+const char* const ConfirmReply = "BV_SENDOK: NOMSG\r\nBV_NEXTURL: http://centre.test/app/next\n";
+
+std::string format(const char* pattern, const std::string& value)
+{
+    return strFormat(pattern, value.c_str());
+}
+
+using SendDialogTest = SendDialogFixture;
+
+} // namespace
+
+// ---- Opening: what waits in the spool directory ----
+
+TEST_F(SendDialogTest, EmptySpoolDirectoryNamesTheDirectoryAndCloses)
+{
+    auto dialog = openDialog();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_EQ(view.shown, 0);
+    EXPECT_EQ(dialog->spoolType(), spool_type::Empty);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, format(NoFileText, spoolDir()));
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
+}
+
+TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
+{
+    struct Row
+    {
+        const char* name;
+        std::string content;
+        std::string message; // %s: the spool directory
+        MbIcon icon;
+    };
+    const std::string wrongType = "Fehler beim Zugriff auf %s:\nFalscher Spooltyp in CSendADDlg::OnInitDialog()\nBitte "
+                                  "wenden Sie sich an die brevalis-Serviceline\nunter der Telefonnummer 021 555 00 00.";
+    const std::vector<Row> rows = {
+        {"RZ0001.001", samples::ddsFile(2, 10), Unsupported, MbIcon::Warning},
+        {"RZ0002.001", samples::encipheredDelivery(samples::ddsFile(3, 100)), Unsupported, MbIcon::Warning},
+        {"M12345.001", samples::fixed128File("1234", false), Unsupported, MbIcon::Warning},
+        {"PV12345678.DAT", samples::fixed128File("", true), Unsupported, MbIcon::Warning},
+        {"rechnung.xml", "<kein/>",
+         "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Code interne : -1; "
+         "Répertoire : %s)",
+         MbIcon::Warning},
+        {"RZ0003.001", samples::ddsFile(2, 2828), wrongType, MbIcon::Error},
+    };
+    profile.writeString(section::General, profilekey::ServicelineTel, "021 555 00 00");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir("bv-send-refused-");
+        dir.write(row.name, row.content);
+        boxes.boxes.clear();
+        SendDialogDependencies deps(profile, boxes, login, starter, dispatcher, timer, fees, removable);
+        SendDialogController dialog(view, deps, false, dir.path().string(), true);
+        dialog.open();
+        EXPECT_TRUE(dialog.closed());
+        EXPECT_EQ(dialog.spool(), nullptr);
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, strFormat(row.message.c_str(), (dir.path().string() + "/").c_str()));
+        EXPECT_EQ(boxes.boxes[0].icon, row.icon);
+    }
+    EXPECT_EQ(view.shown, 0);
+    EXPECT_EQ(starter.starts, 0);
+}
+
+TEST_F(SendDialogTest, BillingFileErrorsAreReportedWithTheServiceLine)
+{
+    samples::ChzSpec spec;
+    spec.kuNr.reset();
+    writeChz("a.chz", spec);
+    auto dialog = openDialog();
+    EXPECT_TRUE(dialog->closed());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Fehler beim Zugriff auf " + spoolDir() +
+                                       ":\nFehler in Abrechnungsdatei: Pflichtfeld KuNr fehlt!\nBitte wenden Sie sich "
+                                       "an die brevalis-Serviceline\nunter der Telefonnummer 0848 000 000.");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Error);
+    EXPECT_TRUE(fs::exists(spool.file("a.chz")));
+}
+
+// ---- Fields ----
+
+TEST_F(SendDialogTest, ChzFieldsShowSummaryAndLastTransmission)
+{
+    writeChz("abrechnung.chz");
+    profile.writeString(section::Abrechnungsversand, profilekey::BetragErgText, "TVA incl.");
+    profile.writeString(section::Abrechnungsversand, "004711:last_stapel", "11");
+    profile.writeString(section::Abrechnungsversand, "004711:last_send", "20240301:101530");
+    auto dialog = openDialog();
+    ASSERT_FALSE(dialog->closed()) << ::testing::PrintToString(texts());
+    EXPECT_EQ(view.shown, 1);
+
+    const std::vector<std::tuple<SendField, std::string, std::string>> expected = {
+        {SendField::InvoiceCount, "Nombre de factures :", "3"},
+        {SendField::Amount, "Montant total :", "1.234,56 CHF    (TVA incl.)"},
+        {SendField::FileDate, "Date d'établissement :", "07.03.2013"},
+        {SendField::Customer, "Client / pile:", "004711 / 12"},
+        {SendField::LastBatch, "Letzte Stapelnummer:", "11"},
+        {SendField::LastSend, "Date d'envoi :", "01.03.2024 10:15:30"},
+        {SendField::TransferTime, "Taille du fichier :", "0 min 30 s (Größe: 1 KB)"},
+    };
+    for (const auto& [field, label, text] : expected) {
+        EXPECT_EQ(view.labels[field], label);
+        EXPECT_EQ(view.texts[field], text);
+    }
+    EXPECT_EQ(view.texts[SendField::FileSize], "1 KB");
+    EXPECT_TRUE(view.visible(SendGroup::LastBatch));
+    EXPECT_FALSE(view.visible(SendGroup::ContentsButton));
+    EXPECT_FALSE(view.visible(SendGroup::Progress));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(SendDialogTest, ChaFieldsShowProviderAndPackagesSent)
+{
+    samples::XmlInvoiceSpec spec;
+    spec.amountDue = "1000.50";
+    writeXml("r1.xml", spec);
+    writeXml("r2.xml", spec);
+    auto dialog = openDialog();
+    ASSERT_FALSE(dialog->closed()) << ::testing::PrintToString(texts());
+    EXPECT_EQ(view.texts[SendField::InvoiceCount], "2");
+    EXPECT_EQ(view.texts[SendField::Amount], "2.001,00 CHF    ");
+    EXPECT_EQ(view.labels[SendField::Customer], "Client :");
+    EXPECT_EQ(view.texts[SendField::Customer], "Praxis Dr. Beispiel");
+    EXPECT_EQ(view.labels[SendField::LastBatch], "fichiers transmis :");
+    EXPECT_EQ(view.texts[SendField::LastBatch], "0");
+    EXPECT_EQ(view.texts[SendField::LastSend], "");
+    // The estimate is that of the package, not of the invoices.
+    const auto package = fs::file_size(dialog->spool()->uploadFile());
+    EXPECT_EQ(view.texts[SendField::FileSize], std::to_string(package / 1024 + 1) + " KB");
+}
+
+TEST_F(SendDialogTest, FirstTransmissionOfACustomerHidesTheLastBatch)
+{
+    samples::ChzSpec spec;
+    spec.stapelNr = "";
+    writeChz("a.chz", spec);
+    auto dialog = openDialog();
+    ASSERT_FALSE(dialog->closed());
+    EXPECT_FALSE(view.visible(SendGroup::LastBatch));
+    // Batch 0 still goes with the customer; only a negative one would not.
+    EXPECT_EQ(view.texts[SendField::Customer], "004711 / 0");
+}
+
+// ---- Rules ----
+
+TEST_F(SendDialogTest, CurrencyRuleByDateAndMode)
+{
+    struct Row
+    {
+        int currency;
+        const char* dateKey;
+        const char* date;
+        const char* modeKey;
+        const char* mode;
+        bool sends;
+        const char* message; // empty: none
+        MbIcon icon;
+    };
+    const char* eur = "FirstEURDate";
+    const char* eurMode = "EURVorUmstellung";
+    const char* dm = "LastDEMDate";
+    const char* dmMode = "DEMNachUmstellung";
+    const std::vector<Row> rows = {
+        {currency::EUR, eur, "20240316", eurMode, "0", false,
+         "Diese Abrechnung wurde in Euro erstellt!\nEin Versand an brevalis ist noch nicht möglich.", MbIcon::Error},
+        {currency::EUR, eur, "20240316", eurMode, "1", true,
+         "Diese Abrechnung wurde in Euro erstellt!\nEine automatische Verarbeitung durch brevalis ist nicht möglich.",
+         MbIcon::Warning},
+        {currency::EUR, eur, "20240316", eurMode, "2", true, "", MbIcon::None},
+        {currency::EUR, eur, "20240315", eurMode, "0", true, "", MbIcon::None},
+        {currency::DM, dm, "20240314", dmMode, "0", false,
+         "Diese Abrechnung wurde in DM erstellt!\nEin Versand an brevalis ist nicht mehr möglich.", MbIcon::Error},
+        {currency::DM, dm, "20240314", dmMode, "1", true,
+         "Diese Abrechnung wurde in DM erstellt!\nEine automatische Verarbeitung durch brevalis ist nicht möglich.",
+         MbIcon::Warning},
+        {currency::DM, dm, "20240315", dmMode, "0", true, "", MbIcon::None},
+        {currency::CHF, dm, "19990101", dmMode, "0", true, "", MbIcon::None},
+    };
+    auto dialog = makeController();
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.date) + " mode " + row.mode);
+        profile.writeString(section::Abrechnungsversand, row.dateKey, row.date);
+        profile.writeString(section::Abrechnungsversand, row.modeKey, row.mode);
+        boxes.boxes.clear();
+        EXPECT_EQ(dialog->CheckVersandWaehrung(row.currency), row.sends);
+        if (*row.message) {
+            ASSERT_EQ(boxes.boxes.size(), 1u);
+            EXPECT_EQ(boxes.boxes[0].text, row.message);
+            EXPECT_EQ(boxes.boxes[0].icon, row.icon);
+        } else {
+            EXPECT_TRUE(boxes.boxes.empty());
+        }
+    }
+    // Without configuration the changeover lies in the past: DM is refused, euro is sent.
+    TempRegistry fresh;
+    Profile empty(fresh.registry());
+    SendDialogDependencies deps(empty, boxes, login, starter, dispatcher, timer, fees, removable);
+    deps.today = [] { return std::string("20240315"); };
+    SendDialogController defaults(view, deps, false, spool.path().string(), true);
+    EXPECT_TRUE(defaults.CheckVersandWaehrung(currency::EUR));
+    EXPECT_FALSE(defaults.CheckVersandWaehrung(currency::DM));
+    try {
+        dialog->CheckVersandWaehrung(7);
+        FAIL() << "an unknown currency must be refused";
+    } catch (const CAdzException& error) {
+        EXPECT_EQ(error.code(), -1);
+        EXPECT_EQ(error.message(), "Unbekannte Währung in CSendADDlg::CheckVersandWaehrung()");
+    }
+}
+
+TEST_F(SendDialogTest, FileSizeRuleNamesBothSizesInMegabytes)
+{
+    auto dialog = makeController();
+    const fs::path big = spool.file("big.zip");
+    std::ofstream(big).close();
+    fs::resize_file(big, 150000000);
+    EXPECT_FALSE(dialog->CheckFileSize(big.string()));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Le fichier \n" + big.string() +
+                                       "\nest trop gros pour être transmis à BVALS_CL.\nIl faut vérifier si la "
+                                       "résolution des images attachées est trop élevée.\n\nTaille actuelle du "
+                                       "fichier: 150 MB\nTaille maximale du fichier: 100 MB");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Error);
+
+    fs::resize_file(big, 100000000); // the limit itself still goes
+    EXPECT_TRUE(dialog->CheckFileSize(big.string()));
+    profile.writeString(section::Abrechnungsversand, profilekey::MaxDateiGroesse, "5000000000");
+    fs::resize_file(big, 4000000000);
+    EXPECT_TRUE(dialog->CheckFileSize(big.string())) << "a limit beyond 32 bits must not wrap";
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+}
+
+// ---- Start message: connection and login ----
+
+TEST_F(SendDialogTest, StandaloneDialogLogsInWithoutUpdates)
+{
+    session = SessionRecord{};
+    writeChz("a.chz");
+    auto dialog = openDialog(true);
+    EXPECT_FALSE(dialog->closed());
+    EXPECT_EQ(loginDialog.runs, 1);
+    EXPECT_EQ(session.loginContext, "CSE");
+    EXPECT_FALSE(session.updatesAllowed);
+}
+
+TEST_F(SendDialogTest, FailedLoginClosesWithTheConnectionMessage)
+{
+    profile.writeString(section::General, profilekey::ServicelineTel, "021 555 00 00");
+    struct Row
+    {
+        LoginDialogResult result;
+        bool lockedOut;
+        std::string message;
+    };
+    const std::vector<Row> rows = {
+        {LoginDialogResult::Cancelled, false, "La connexion n'a pas pu être établie !"},
+        {LoginDialogResult::Failed, true,
+         "La connexion n'a pas pu être établie !\n\nSi vous avez oublié votre mot de passe, veuillez vous adresser à "
+         "la ligne d'assistance 021 555 00 00."},
+    };
+    writeChz("a.chz");
+    for (const Row& row : rows) {
+        session = SessionRecord{};
+        boxes.boxes.clear();
+        loginDialog.result = row.result;
+        loginDialog.lockOut = row.lockedOut;
+        auto dialog = openDialog(true);
+        EXPECT_TRUE(dialog->closed());
+        ASSERT_FALSE(boxes.boxes.empty());
+        EXPECT_EQ(boxes.boxes.back().text, row.message);
+        EXPECT_EQ(boxes.boxes.back().icon, MbIcon::Error);
+    }
+    EXPECT_EQ(starter.starts, 0);
+}
+
+// ---- Sending ----
+
+TEST_F(SendDialogTest, ConfirmedChzTransmissionIsBookedAndNamesTheNextPage)
+{
+    const std::string chz = samples::chzFile({});
+    spool.write("abrechnung.chz", chz);
+    profile.writeString(section::Abrechnungsversand, profilekey::AliveTimeout, "30000");
+    starter.reply.body = ConfirmReply;
+    starter.hold.reset();
+    auto dialog = openDialog();
+    ASSERT_FALSE(dialog->closed()) << ::testing::PrintToString(texts());
+
+    dialog->send();
+    EXPECT_EQ(aliveRequests, 1);
+    ASSERT_TRUE(dialog->uploading());
+    EXPECT_FALSE(view.enabled(SendButton::Send));
+    EXPECT_FALSE(view.enabled(SendButton::Contents));
+    EXPECT_TRUE(view.visible(SendGroup::Progress));
+    EXPECT_TRUE(view.visible(SendGroup::ProgressBar));
+    EXPECT_TRUE(timer.running);
+    EXPECT_EQ(timer.period, std::chrono::milliseconds(30000));
+    ASSERT_EQ(starter.urls.size(), 1u);
+    EXPECT_EQ(starter.urls[0], "http://centre.test/upload?vertnr=004711&ean_party=-1&stpnr=12&typ=CZ&session-id=S1"
+                               "&nichtbuchen=0");
+
+    starter.hold.set();
+    ASSERT_TRUE(pumpUntilClosed(*dialog));
+    EXPECT_TRUE(dialog->transmissionConfirmed());
+    EXPECT_EQ(dialog->nextUrl(), "http://centre.test/app/next");
+    EXPECT_FALSE(timer.running);
+    EXPECT_EQ(starter.body(), chz);
+    EXPECT_FALSE(fs::exists(spool.file("abrechnung.chz")));
+    EXPECT_TRUE(fs::exists(spool.file("abrechnung.~RZ")));
+    EXPECT_EQ(profile.readString(section::Abrechnungsversand, "004711:last_stapel", ""), "12");
+    EXPECT_TRUE(view.visible(SendGroup::ConnectionIndicator));
+    ASSERT_FALSE(view.statuses.empty());
+    EXPECT_EQ(view.statuses.front(), "L'envoi est en préparation.");
+    EXPECT_EQ(view.statuses.back(), "Traitement terminé");
+    EXPECT_EQ(view.closes, 1);
+}
+
+TEST_F(SendDialogTest, ConfirmedChaTransmissionMovesTheInvoicesToSent)
+{
+    samples::XmlInvoiceSpec spec;
+    spec.ean = "7601000000999"; // no contract of the user: XML invoices go by the sender's EAN
+    writeXml("r1.xml", spec);
+    writeXml("r2.xml", spec);
+    starter.reply.body = ConfirmReply;
+    auto dialog = openDialog();
+    ASSERT_FALSE(dialog->closed());
+    dialog->send();
+    ASSERT_TRUE(pumpUntilClosed(*dialog));
+    EXPECT_TRUE(dialog->transmissionConfirmed());
+    EXPECT_TRUE(fs::exists(spool.file("Sent/r1.xml")));
+    EXPECT_TRUE(fs::exists(spool.file("Sent/r2.xml")));
+    EXPECT_FALSE(fs::exists(spool.file("r1.xml")));
+    EXPECT_EQ(profile.readString(section::Abrechnungsversand, "7601000000999:last_stapel", ""), "1");
+    ASSERT_EQ(starter.urls.size(), 1u);
+    EXPECT_NE(starter.urls[0].find("ean_party=7601000000999&"), std::string::npos);
+}
+
+TEST_F(SendDialogTest, ChzOfAnotherCustomerIsNotSentUnderThisUser)
+{
+    samples::ChzSpec spec;
+    spec.kuNr = "5555";
+    writeChz("a.chz", spec);
+    auto dialog = openDialog();
+    dialog->send();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_EQ(starter.starts, 0);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Ce fichier ne peut pas être envoyé\nsous ce nom d'utilisateur !");
+    EXPECT_TRUE(fs::exists(spool.file("a.chz")));
+}
+
+TEST_F(SendDialogTest, ExpiredSessionEndsTheDialogBeforeAnyUpload)
+{
+    writeChz("a.chz");
+    aliveReply = "0";
+    auto dialog = openDialog();
+    dialog->send();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_EQ(starter.starts, 0);
+    EXPECT_TRUE(session.sessionId.empty());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Ihre Sitzung ist wegen Zeitüberschreitung abgelaufen!");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Information);
+}
+
+TEST_F(SendDialogTest, StandaloneDialogSendsWithoutAliveCheck)
+{
+    writeChz("a.chz");
+    aliveReply = "0";
+    auto dialog = openDialog(true);
+    dialog->send();
+    ASSERT_TRUE(pumpUntilClosed(*dialog));
+    EXPECT_EQ(aliveRequests, 0);
+    EXPECT_EQ(starter.starts, 1);
+}
+
+TEST_F(SendDialogTest, TooLargeFileKeepsTheDialogOpenForAnotherTry)
+{
+    writeChz("a.chz");
+    profile.writeString(section::Abrechnungsversand, profilekey::MaxDateiGroesse, "10");
+    auto dialog = openDialog();
+    dialog->send();
+    EXPECT_FALSE(dialog->closed());
+    EXPECT_FALSE(dialog->uploading());
+    EXPECT_EQ(starter.starts, 0);
+    EXPECT_TRUE(view.enabled(SendButton::Send));
+    EXPECT_TRUE(view.enabled(SendButton::Contents));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_NE(boxes.boxes[0].text.find("Taille maximale du fichier: 0 MB"), std::string::npos);
+}
+
+TEST_F(SendDialogTest, UnconfirmedTransmissionLeavesEverythingInPlace)
+{
+    struct Row
+    {
+        ThreadUploadStarter::Reply reply;
+        std::string message;
+    };
+    const std::vector<Row> rows = {
+        {{0, "", 200, "Fehler im Stapel"},
+         "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\nFehler im Stapel"},
+        {{-3, "L'erreur http 500 est apparue ! ", 500, "kaputt"},
+         "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\nL'erreur http 500 est apparue ! "},
+        {{0, "", 200, "BV_SESSIONEND\nBV_SENDOK: NOMSG"}, "Die Sitzung ist wegen Zeitüberschreitung abgelaufen!"},
+    };
+    writeXml("r1.xml");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message);
+        boxes.boxes.clear();
+        starter.reply = row.reply;
+        auto dialog = openDialog();
+        ASSERT_FALSE(dialog->closed());
+        dialog->send();
+        ASSERT_TRUE(pumpUntilClosed(*dialog));
+        EXPECT_FALSE(dialog->transmissionConfirmed());
+        EXPECT_EQ(dialog->nextUrl(), "");
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text, row.message);
+        EXPECT_TRUE(fs::exists(spool.file("r1.xml")));
+        EXPECT_FALSE(fs::exists(spool.file("Sent/r1.xml")));
+        EXPECT_FALSE(profile.exists(section::Abrechnungsversand, "7601000000001:last_stapel"));
+    }
+}
+
+// ---- Cancel and keep-alive ----
+
+TEST_F(SendDialogTest, CancelBeforeSendingReleasesThePackage)
+{
+    writeXml("r1.xml");
+    auto dialog = openDialog();
+    const std::string package = dialog->spool()->uploadFile();
+    ASSERT_TRUE(fs::exists(package));
+    dialog->cancel();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_FALSE(fs::exists(package));
+    EXPECT_TRUE(fs::exists(spool.file("r1.xml")));
+    EXPECT_TRUE(boxes.boxes.empty());
+}
+
+TEST_F(SendDialogTest, CancelDuringUploadStopsTheThreadAndBooksNothing)
+{
+    spool.write("a.chz", samples::chzFile({}) + std::string(300 * 1024, 'x'));
+    starter.blockDelay = std::chrono::milliseconds(2);
+    auto dialog = openDialog();
+    dialog->send();
+    ASSERT_TRUE(dialog->uploading());
+    dialog->cancel();
+    dialog->cancel(); // a second press must not wait for a second acknowledgement
+    EXPECT_FALSE(dialog->closed()) << "the dialog waits for the thread's completion notice";
+    ASSERT_TRUE(pumpUntilClosed(*dialog));
+    EXPECT_LT(starter.body().size(), 300u * 1024);
+    EXPECT_FALSE(dialog->transmissionConfirmed());
+    EXPECT_TRUE(fs::exists(spool.file("a.chz")));
+    EXPECT_FALSE(profile.exists(section::Abrechnungsversand, "004711:last_stapel"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\nL'envoi a été "
+                                   "abandonné.");
+}
+
+TEST_F(SendDialogTest, KeepAliveFailureCancelsTheUploadAndEndsTheSession)
+{
+    spool.write("a.chz", samples::chzFile({}) + std::string(300 * 1024, 'x'));
+    starter.blockDelay = std::chrono::milliseconds(2);
+    auto dialog = openDialog();
+    dialog->send();
+    ASSERT_TRUE(dialog->uploading());
+
+    dialog->keepAliveTick(); // the session still lives
+    EXPECT_TRUE(dialog->uploading());
+    EXPECT_TRUE(timer.running);
+
+    aliveReply = "0";
+    dialog->keepAliveTick();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_FALSE(timer.running);
+    EXPECT_TRUE(session.sessionId.empty());
+    dialog.reset(); // waits for the upload thread
+    dispatcher.runPending();
+    ASSERT_EQ(boxes.boxes.size(), 1u) << "the late completion notice is not evaluated";
+    EXPECT_EQ(boxes.boxes[0].text, "Ihre Sitzung ist wegen Zeitüberschreitung abgelaufen!");
+    EXPECT_TRUE(fs::exists(spool.file("a.chz")));
+}
+
+// ---- Unattended answers ----
+
+TEST_F(SendDialogTest, UnattendedAnswersPressTheButtons)
+{
+    writeChz("a.chz");
+    starter.reply.body = ConfirmReply;
+    std::deque<std::string> answers = {"send"};
+    const auto source = [&answers](const std::function<bool(const std::string&)>& fits) -> std::optional<std::string> {
+        if (answers.empty() || !fits(answers.front()))
+            return std::nullopt;
+        std::string answer = answers.front();
+        answers.pop_front();
+        return answer;
+    };
+    auto dialog = makeController();
+    dialog->setAnswerSource(source);
+    dialog->open();
+    ASSERT_TRUE(pumpUntilClosed(*dialog));
+    EXPECT_TRUE(dialog->transmissionConfirmed());
+
+    // No answer left: the dialog is cancelled.
+    writeChz("b.chz");
+    auto second = makeController();
+    second->setAnswerSource(source);
+    second->open();
+    ASSERT_TRUE(pumpUntilClosed(*second));
+    EXPECT_EQ(starter.starts, 1);
+
+    // "cancel" after "send" stops the running upload.
+    fs::remove(spool.file("b.chz"));
+    spool.write("c.chz", samples::chzFile({}) + std::string(300 * 1024, 'x'));
+    starter.blockDelay = std::chrono::milliseconds(2);
+    answers = {"send", "cancel"};
+    auto third = makeController();
+    third->setAnswerSource(source);
+    third->open();
+    ASSERT_TRUE(pumpUntilClosed(*third));
+    EXPECT_EQ(starter.starts, 2);
+    EXPECT_FALSE(third->transmissionConfirmed());
+    EXPECT_TRUE(answers.empty());
+}
