@@ -1,0 +1,183 @@
+#include "app/practice/ControlFile.h"
+
+#include "platform/Text.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace bv {
+
+namespace {
+
+const char* const SectionSend = "SENDEN";
+const char* const SectionPractice = "PRAXIS";
+const char* const SectionRecipient = "RECHNUNGSEMPFAENGER";
+const char* const SectionStatus = "STATUS";
+const char* const KeyFile = "Datei";
+const char* const KeyCustomer = "PXID";
+const char* const KeyLastName = "LASTNAME";
+const char* const KeyAttachment = "ANLAGE%d";
+const char* const KeyErrorLevel = "ERRORLEVEL";
+const char* const KeyErrorText = "ERRORTEXT";
+const char* const KeyReady = "READY";
+const char* const ReadyValue = "1";
+
+bool isValidUtf8(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned int codePoint = 0;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2;
+            codePoint = lead & 0x1Fu;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3;
+            codePoint = lead & 0x0Fu;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4;
+            codePoint = lead & 0x07u;
+        } else {
+            return false;
+        }
+        if (i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80)
+                return false;
+            codePoint = (codePoint << 6) | (next & 0x3Fu);
+        }
+        static constexpr unsigned int smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (codePoint < smallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+// Reads a regular file of at most `limit` bytes. A FIFO or device would block or never end, so
+// only regular files are read, and the open itself never waits.
+std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::uintmax_t limit)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::optional<std::string> content;
+    struct stat info = {};
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && static_cast<std::uintmax_t>(info.st_size) <= limit) {
+        std::string bytes;
+        char buffer[65536];
+        bool failed = false;
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                failed = true;
+                break;
+            }
+            if (n == 0)
+                break;
+            bytes.append(buffer, static_cast<std::size_t>(n));
+            if (bytes.size() > limit) { // grew while being read
+                failed = true;
+                break;
+            }
+        }
+        if (!failed)
+            content = std::move(bytes);
+    }
+    ::close(fd);
+    return content;
+}
+
+} // namespace
+
+std::string practiceTextToUtf8(const std::string& bytes)
+{
+    return isValidUtf8(bytes) ? bytes : cp1252ToUtf8(bytes);
+}
+
+ControlFile::ControlFile(std::filesystem::path path, IniDocument document)
+    : m_path(std::move(path)), m_document(std::move(document))
+{}
+
+std::optional<ControlFile> ControlFile::open(const std::filesystem::path& path)
+{
+    const std::optional<std::string> bytes = readRegularFile(path, MaxBytes);
+    if (!bytes)
+        return std::nullopt;
+    return fromBytes(path, *bytes);
+}
+
+ControlFile ControlFile::fromBytes(const std::filesystem::path& path, std::string_view bytes)
+{
+    return ControlFile(path, IniDocument::parse(bytes));
+}
+
+std::string ControlFile::value(const std::string& section, const std::string& key) const
+{
+    std::string raw = m_document.value(section, key).value_or(std::string());
+    if (raw.size() > ValueBufferSize - 1)
+        raw.resize(ValueBufferSize - 1);
+    return practiceTextToUtf8(raw);
+}
+
+ControlFileKind ControlFile::kind() const
+{
+    if (!value(SectionSend, KeyFile).empty())
+        return ControlFileKind::Transfer;
+    if (!value(SectionRecipient, KeyLastName).empty())
+        return ControlFileKind::InvoiceRecipient;
+    return ControlFileKind::Other;
+}
+
+std::string ControlFile::customerNumber() const
+{
+    std::string number = value(SectionSend, KeyCustomer);
+    if (number.empty())
+        number = value(SectionPractice, KeyCustomer);
+    return number;
+}
+
+std::string ControlFile::billingFile() const
+{
+    return value(SectionSend, KeyFile);
+}
+
+std::vector<std::string> ControlFile::attachments() const
+{
+    std::vector<std::string> paths;
+    for (int n = 1;; ++n) {
+        std::string path = value(SectionSend, strFormat(KeyAttachment, n));
+        if (path.empty())
+            break;
+        paths.push_back(std::move(path));
+    }
+    return paths;
+}
+
+ControlFileKind evaluateControlFile(const std::filesystem::path& path)
+{
+    const std::optional<ControlFile> file = ControlFile::open(path);
+    return file ? file->kind() : ControlFileKind::Unreadable;
+}
+
+bool writeControlFileStatus(const std::filesystem::path& path, const std::string& errorLevel)
+{
+    // READY is only written once the error level is in place: a practice program that sees READY
+    // must never read an error level that is not this run's.
+    return profile::writeString(SectionStatus, KeyErrorLevel, errorLevel, path) &&
+           profile::writeString(SectionStatus, KeyErrorText, std::string(), path) &&
+           profile::writeString(SectionStatus, KeyReady, std::string(ReadyValue), path);
+}
+
+} // namespace bv
