@@ -159,6 +159,7 @@ private:
         if (!stopped) {
             sent.append(buffer, static_cast<std::size_t>(in.gcount()));
             block.cancelled.set();
+            observer->uploadProgress(100);
         }
         {
             std::lock_guard lock(m_mutex);
