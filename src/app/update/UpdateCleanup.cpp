@@ -3,8 +3,7 @@
 #include "config/Profile.h"
 #include "platform/Files.h"
 
-namespace bv
-{
+namespace bv {
 
 void cleanUpAfterUpdate(Profile& profile)
 {

@@ -1,7 +1,6 @@
 #pragma once
 
-namespace bv
-{
+namespace bv {
 
 class Profile;
 
