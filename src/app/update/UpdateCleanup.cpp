@@ -3,7 +3,8 @@
 #include "config/Profile.h"
 #include "platform/Files.h"
 
-namespace bv {
+namespace bv
+{
 
 void cleanUpAfterUpdate(Profile& profile)
 {

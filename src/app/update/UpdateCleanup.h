@@ -1,6 +1,7 @@
 #pragma once
 
-namespace bv {
+namespace bv
+{
 
 class Profile;
 
