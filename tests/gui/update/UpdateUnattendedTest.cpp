@@ -1,0 +1,79 @@
+#include "gui/update/UpdateDialogRunner.h"
+
+#include "app/core/ClientApp.h"
+#include "bvcentre/BillingCentre.h"
+#include "platform/Unattended.h"
+#include "registry/TempDir.h"
+#include "registry/TempRegistry.h"
+
+#include <QTest>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The update dialog of an unattended run, started from the application object: not shown, the
+// answer "cancel" presses Cancel while downloading, the install question takes "no".
+class UpdateUnattendedTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_centre.start());
+        std::ofstream(m_dir.file("answers.txt")) << "cancel\nno\n";
+        ::setenv("BVALS_UI_TRANSCRIPT", m_dir.file("transcript.txt").c_str(), 1);
+        ::setenv("BVALS_UI_ANSWERS", m_dir.file("answers.txt").c_str(), 1);
+        std::filesystem::create_directories(m_dir.file("tmp"));
+        ::setenv("TMPDIR", m_dir.file("tmp").c_str(), 1);
+        QVERIFY(bv::UnattendedSession::fromEnvironment());
+    }
+
+    void answersDriveTheDialog()
+    {
+        bv::TempRegistry registry;
+        bv::UnattendedMessageBoxes boxes(*bv::UnattendedSession::fromEnvironment());
+        bv::NetworkProbe probe;
+        bv::DialUp dialUp;
+        bv::ClientApp app(registry.registry(), boxes, bv::CommandLine::parse({}), "/usr/bin/bvals_cl", probe, dialUp);
+
+        bv::testing::ScriptedReply slow;
+        slow.body = std::string(400 * 1024, 'x');
+        slow.contentType = "application/octet-stream";
+        slow.delayPerChunk = 20ms;
+        slow.times = 1;
+        m_centre.script("/download/bv_setup.exe", slow);
+        bv::runUpdateDialog(app, m_centre.url("/download/bv_setup.exe"), nullptr);
+
+        m_centre.setInstallerSize(5000);
+        bv::runUpdateDialog(app, m_centre.url("/download/bv_setup.exe"), nullptr);
+
+        QCOMPARE(m_centre.requests("/download/bv_setup.exe").size(), std::size_t(2));
+        QVERIFY(!std::filesystem::exists(m_dir.file("tmp/bv_setup.exe")));
+        QCOMPARE(app.profile().readString("General", "AutoUpdateFile"), std::string());
+        std::ifstream in(m_dir.file("transcript.txt"));
+        std::string transcript((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        QCOMPARE(transcript, std::string("DIALOG\tbrevalis\topen\n"
+                                         "MSG\tbrevalis\terror\tok\tLa transmission a \xC3\xA9t\xC3\xA9 interrompue.\n"
+                                         "DIALOG\tbrevalis\tclose\tcancel\n"
+                                         "DIALOG\tbrevalis\topen\n"
+                                         "MSG\tbrevalis\tquestion\tyesno\tDas Update wurde vollst\xC3\xA4ndig "
+                                         "heruntergeladen.\\nSoll die neue brevalis-Softwareversion nun installiert "
+                                         "werden?\n"
+                                         "DIALOG\tbrevalis\tclose\tcancel\n"));
+    }
+
+private:
+    bv::testing::BillingCentre m_centre;
+    bv::TempDir m_dir;
+};
+
+} // namespace
+
+QTEST_MAIN(UpdateUnattendedTest)
+#include "UpdateUnattendedTest.moc"
