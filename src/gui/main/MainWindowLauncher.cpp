@@ -1,0 +1,32 @@
+#include "gui/main/MainWindowLauncher.h"
+
+#include "app/core/ClientApp.h"
+#include "app/login/LoginSetup.h"
+#include "app/main/MainWindowController.h"
+#include "gui/core/QtDispatcher.h"
+#include "gui/login/QtLoginDialogRunner.h"
+#include "gui/main/MainWindow.h"
+#include "gui/main/QtMainWindowDialogs.h"
+
+namespace bv {
+
+void runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker,
+                   const MainWindowServices& services)
+{
+    // Declared first, destroyed last: requests of later starts and the login request report through it.
+    QtDispatcher dispatcher;
+    MainWindow window(QString::fromStdString(app.windowTitle()), [&app] {
+        return PopupShape{app.popup().width, app.popup().height, app.popup().resizable};
+    });
+    QtLoginDialogRunner loginDialog(app, dispatcher, &window);
+    LoginService login = makeLoginService(app, loginDialog);
+    QtMainWindowDialogs dialogs(app, services, &window);
+    MainWindowController controller(window, dialogs, login, mainWindowContext(app, dispatcher), startRequest);
+    window.attach(&controller);
+    controller.initialise(&checker);
+    window.run();
+    controller.onDestroy();
+    window.attach(nullptr);
+}
+
+} // namespace bv
