@@ -68,14 +68,6 @@ TEST(ControlFileTest, CustomerNumberFallsBackToThePractice)
     EXPECT_EQ(ControlFile::fromBytes("c.ini", "[SENDEN]\nDatei=x\n").customerNumber(), "");
 }
 
-TEST(ControlFileTest, AttachmentsStopAtTheFirstGap)
-{
-    const auto control =
-        ControlFile::fromBytes("c.ini", "[SENDEN]\nANLAGE1=/a/eins.tif\nANLAGE2=/a/zwei.tif\nANLAGE4=/a/vier.tif\n");
-    EXPECT_EQ(control.attachments(), (std::vector<std::string>{"/a/eins.tif", "/a/zwei.tif"}));
-    EXPECT_TRUE(ControlFile::fromBytes("c.ini", "[SENDEN]\nANLAGE2=/a/zwei.tif\n").attachments().empty());
-}
-
 TEST(ControlFileTest, ValuesAreReadThroughTheBufferAndComeBackAsUtf8)
 {
     const std::string longPath(2000, 'p');

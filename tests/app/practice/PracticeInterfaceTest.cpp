@@ -153,12 +153,6 @@ INSTANTIATE_TEST_SUITE_P(Rows, TransferStatusTest,
                                            StatusRow{"empty", "Status=", "-1"}, StatusRow{"missing", nullptr, "-1"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(PracticeInterfaceTest, CustomerNumberOfThePracticeWhenTheTransferHasNone)
-{
-    run(writeControl("[PRAXIS]\r\nPXID=654321\r\n[SENDEN]\r\nDatei=" + billingPath + "\r\n"));
-    EXPECT_EQ(ports.sendDialogs, std::vector<std::string>{workingDirectory("654321_0042")});
-}
-
 struct FailureRow
 {
     const char* name;
@@ -210,22 +204,11 @@ INSTANTIATE_TEST_SUITE_P(
                        return t.writeControl("[SENDEN]\r\nDatei=" + t.dir.file("kurz.001").string() + "\r\nPXID=1\r\n");
                    },
                    [](PracticeInterfaceTest& t) { return unreadable(t.dir.file("kurz.001").string(), 9); }},
-        FailureRow{"billingFileEmpty",
-                   [](PracticeInterfaceTest& t) {
-                       t.dir.write("leer.001", "");
-                       return t.writeControl("[SENDEN]\r\nDatei=" + t.dir.file("leer.001").string() + "\r\nPXID=1\r\n");
-                   },
-                   [](PracticeInterfaceTest& t) { return unreadable(t.dir.file("leer.001").string(), 9); }},
         FailureRow{"billingFileIsADirectory",
                    [](PracticeInterfaceTest& t) {
                        return t.writeControl("[SENDEN]\r\nDatei=" + t.dir.file("praxis").string() + "\r\nPXID=1\r\n");
                    },
-                   [](PracticeInterfaceTest& t) { return unreadable(t.dir.file("praxis").string(), 5); }},
-        FailureRow{"billingFileBelowAFile",
-                   [](PracticeInterfaceTest& t) {
-                       return t.writeControl("[SENDEN]\r\nDatei=" + t.billingPath + "/RZ.001\r\nPXID=1\r\n");
-                   },
-                   [](PracticeInterfaceTest& t) { return unreadable(t.billingPath + "/RZ.001", 3); }}),
+                   [](PracticeInterfaceTest& t) { return unreadable(t.dir.file("praxis").string(), 5); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PracticeInterfaceTest, ExactlyOneRecordIsItsOwnClosingRecord)

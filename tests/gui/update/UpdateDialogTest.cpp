@@ -4,7 +4,6 @@
 #include "billing/RecordingMessageBoxes.h"
 #include "bvcentre/BillingCentre.h"
 #include "gui/core/QtDispatcher.h"
-#include "gui/update/UpdateDialogRunner.h"
 #include "registry/TempDir.h"
 
 #include <QLabel>
@@ -104,15 +103,6 @@ private slots:
         QCOMPARE(m_boxes.boxes.size(), std::size_t(1));
         QCOMPARE(m_boxes.boxes[0].text, std::string("La transmission a \xC3\xA9t\xC3\xA9 interrompue."));
         QVERIFY(m_launcher.opened.empty());
-    }
-
-    void runnerReportsADeclinedUpdate()
-    {
-        m_centre.setInstallerSize(1000);
-        m_boxes.answers = {bv::MbResult::No};
-        QVERIFY(bv::runUpdateDialog(dependencies(), m_centre.url("/download/bv_setup.exe"), nullptr) ==
-                bv::UpdateOutcome::Declined);
-        QVERIFY(!std::filesystem::exists(installer()));
     }
 
 private:
