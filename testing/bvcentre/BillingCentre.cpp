@@ -576,6 +576,7 @@ bool BillingCentre::start()
         const int yes = 1;
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
+    server->set_tcp_nodelay(true); // headers and body leave in separate writes: no waiting for an ACK
     server->set_keep_alive_timeout(2);
     server->set_read_timeout(30);
     server->set_write_timeout(30);
