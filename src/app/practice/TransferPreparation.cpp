@@ -187,13 +187,11 @@ std::string TransferPreparation::makeWorkingDirectory(const std::string& name)
     return path + "/";
 }
 
-bool TransferPreparation::createLevel(const std::string& path)
+void TransferPreparation::createLevel(const std::string& path)
 {
-    if (!files::createDirectory(path))
-        return true;
-    m_boxes.show(practicetext::DirectoryNotCreatedBefore + path + practicetext::DirectoryNotCreatedAfter,
-                 practicetext::DirectoryCaption, MbIcon::Error);
-    return false;
+    if (files::createDirectory(path))
+        m_boxes.show(practicetext::DirectoryNotCreatedBefore + path + practicetext::DirectoryNotCreatedAfter,
+                     practicetext::DirectoryCaption, MbIcon::Error);
 }
 
 // The work file is written in one piece, in Windows-1252 with CR LF: a delivery is never described

@@ -54,7 +54,7 @@ public:
     static int fileErrorCause(int systemError);
 
 private:
-    bool createLevel(const std::string& path);
+    void createLevel(const std::string& path);
     bool writeWorkFile(const std::filesystem::path& workFile, const ControlFile& control, const std::string& customer,
                        const ClosingRecord& record);
 
