@@ -1,7 +1,7 @@
 #pragma once
 
 #include "billing/CAbrechnungsDatei.h"
-#include "platform/Event.h"
+#include "billing/UploadJob.h"
 
 #include <memory>
 #include <string>
@@ -89,11 +89,9 @@ protected:
     int m_totalAmount = 0;
     std::string m_fileDate;
     std::string m_statusText;
-    // Handshakes of a transmission with its upload thread: ready (initially set), done, cancel, cancelled.
-    Event m_readyEvent{Event::Reset::Auto, true};
-    Event m_doneEvent{Event::Reset::Auto, false};
-    Event m_cancelEvent{Event::Reset::Auto, false};
-    Event m_cancelledEvent{Event::Reset::Auto, false};
+    // The send request block of a transmission, with its four handshake events (ready, initially
+    // set; done; cancel; cancelled).
+    SendRequestBlock m_sendRequest;
     int m_batchNumber = -1;
     int m_lastBatchNumber = -1;
 };
