@@ -7,12 +7,12 @@
 #include "bvcentre/FormCodec.h"
 #include "bvcentre/RequestJournal.h"
 #include "bvcentre/ScriptBook.h"
+#include "bvcentre/UploadFile.h"
+#include "bvcentre/UploadQuery.h"
 
 #include <httplib.h>
 
-#include <fcntl.h>
 #include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -40,62 +40,6 @@ bool startsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-bool isDigits(std::string_view text)
-{
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// A decimal number that may be negative ("-1" marks "no batch" and "no EAN").
-bool isNumber(std::string_view text)
-{
-    return isDigits(startsWith(text, "-") ? text.substr(1) : text);
-}
-
-bool isTypeCode(std::string_view text)
-{
-    return !text.empty() && text.size() <= 8 && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-    });
-}
-
-// The first missing or malformed parameter of an upload query, empty when the query is sound. Billing
-// uploads name the contract, the sender EAN, the batch, the type, the session and the booking flag; test
-// uploads (typ TD) name the file instead of EAN and booking flag.
-std::string uploadQueryFault(const FormFields& query)
-{
-    const auto has = [&](const char* name) { return query.count(name) == 1; };
-    const auto value = [&](const char* name) { return formValue(query, name); };
-    for (const char* name : {"session-id", "vertnr", "typ", "stpnr"}) {
-        if (!has(name) || value(name).empty()) {
-            return name;
-        }
-    }
-    if (!isDigits(value("vertnr"))) {
-        return "vertnr";
-    }
-    if (!isTypeCode(value("typ"))) {
-        return "typ";
-    }
-    if (!isNumber(value("stpnr"))) {
-        return "stpnr";
-    }
-    if (value("typ") == "TD") {
-        for (const char* name : {"filename", "longfilename"}) {
-            if (!has(name) || value(name).empty()) {
-                return name;
-            }
-        }
-        return {};
-    }
-    if (!has("ean_party") || !isNumber(value("ean_party"))) {
-        return "ean_party";
-    }
-    if (!has("nichtbuchen") || (value("nichtbuchen") != "0" && value("nichtbuchen") != "1")) {
-        return "nichtbuchen";
-    }
-    return {};
-}
-
 std::string withQuery(const std::string& url, const std::string& name, const std::string& value)
 {
     return url + (url.find('?') == std::string::npos ? "?" : "&") + name + "=" + formEncode(value);
@@ -113,70 +57,6 @@ std::string hexId(std::mt19937_64& random)
     }
     return id;
 }
-
-// The body of an upload on its way into the upload directory: written under a ".part" name and renamed
-// once the last byte arrived, so that the directory never holds half an upload under its final name.
-class UploadFile
-{
-public:
-    bool open(const std::filesystem::path& dir)
-    {
-        std::error_code error;
-        std::filesystem::create_directories(dir, error);
-        for (unsigned number = 1; number < 1'000'000; ++number) {
-            char name[32];
-            std::snprintf(name, sizeof name, "upload-%06u.bin", number);
-            m_final = dir / name;
-            m_part = dir / (std::string(name) + ".part");
-            if (std::filesystem::exists(m_final, error)) {
-                continue;
-            }
-            const int fd = ::open(m_part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-            if (fd >= 0) {
-                m_file = fdopen(fd, "wb");
-                if (m_file == nullptr) {
-                    ::close(fd);
-                    return false;
-                }
-                std::setvbuf(m_file, nullptr, _IOFBF, 1 << 20);
-                return true;
-            }
-            if (errno != EEXIST) {
-                return false;
-            }
-        }
-        return false;
-    }
-
-    bool write(const char* data, std::size_t length) { return std::fwrite(data, 1, length, m_file) == length; }
-
-    // Keeps the file when the whole body arrived and was written; otherwise removes the part.
-    std::filesystem::path finish(bool complete)
-    {
-        const bool written = std::fclose(m_file) == 0;
-        m_file = nullptr;
-        std::error_code error;
-        if (complete && written) {
-            std::filesystem::rename(m_part, m_final, error);
-            if (!error) {
-                return m_final;
-            }
-        }
-        std::filesystem::remove(m_part, error);
-        return {};
-    }
-
-    ~UploadFile()
-    {
-        if (m_file != nullptr) {
-            finish(false);
-        }
-    }
-
-private:
-    std::FILE* m_file = nullptr;
-    std::filesystem::path m_part, m_final;
-};
 
 } // namespace
 
@@ -493,6 +373,12 @@ void BillingCentre::Impl::upload(const ReceivedRequest& received, httplib::Respo
     if (!fault.empty()) {
         res.status = 400;
         res.set_content(std::string(texts::kBadUploadQuery) + fault + "\n", std::string(texts::kPlainText));
+        return;
+    }
+    if (!options.uploadDir.empty() && received.bodyFile.empty()) {
+        // The file could not be stored: never confirm what the centre does not have.
+        res.status = 500;
+        res.set_content(std::string(texts::kUploadNotStored) + "\n", std::string(texts::kPlainText));
         return;
     }
     std::lock_guard lock(mutex);

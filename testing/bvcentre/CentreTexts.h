@@ -14,6 +14,7 @@ inline constexpr std::string_view kSendOkDefault = "NOMSG";
 inline constexpr std::string_view kBackupDefault = "BV_DONOTHING";
 inline constexpr std::string_view kBadUploadQuery = "Requête de transmission invalide : paramètre manquant ou "
                                                     "incorrect : ";
+inline constexpr std::string_view kUploadNotStored = "Le fichier reçu n'a pas pu être enregistré.";
 inline constexpr std::string_view kBadControl = "Commande de contrôle invalide : ";
 inline constexpr std::string_view kNotFound = "Page introuvable : ";
 inline constexpr std::string_view kControlDone = "OK\n";

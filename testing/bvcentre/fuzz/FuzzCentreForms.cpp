@@ -1,6 +1,7 @@
 // Form and query texts, control fields and account specifications as the centre reads them.
 #include "bvcentre/ControlEndpoint.h"
 #include "bvcentre/FormCodec.h"
+#include "bvcentre/UploadQuery.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (formDecode(formEncode(text)) != text) {
         __builtin_trap();
     }
+    uploadQueryFault(fields);
     std::string path, error;
     ScriptedReply reply;
     parseScriptForm(fields, path, reply, error);

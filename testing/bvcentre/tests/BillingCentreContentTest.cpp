@@ -116,6 +116,24 @@ TEST(UploadDirectory, AnInterruptedUploadLeavesNoFile)
     EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "neither a file nor its part is left";
 }
 
+TEST(UploadDirectory, AnUploadThatCannotBeStoredIsNotConfirmed)
+{
+    TempDirectory dir;
+    BillingCentre::Options options;
+    options.uploadDir = dir.path() / "a-file";
+    std::ofstream(options.uploadDir) << "not a directory";
+    BillingCentre centre(options);
+    ASSERT_TRUE(centre.start());
+    centre.addAccount({"demo", "geheim", {}, {}, false, false});
+    const std::string id = logIn(centre);
+    const RawReply reply =
+        rawRequest(centre.port(), "POST",
+                   "/upload?vertnr=1&ean_party=-1&stpnr=1&typ=CZ&session-id=" + id + "&nichtbuchen=0", "data", "");
+    EXPECT_EQ(reply.status, 500);
+    EXPECT_EQ(reply.body.find("BV_SENDOK"), std::string::npos);
+    EXPECT_EQ(centre.requests("/upload").at(0).bodyLength, 4u);
+}
+
 TEST(Installer, DownloadHasItsSizeAndDeterministicBytes)
 {
     BillingCentre centre;
