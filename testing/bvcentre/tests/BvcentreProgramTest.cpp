@@ -178,14 +178,9 @@ TEST(BvcentreProgram, ControlRefusesBadFields)
 {
     Centre centre({});
     ASSERT_GT(centre.port(), 0);
-    const std::string bad[] = {
-        "/_control/script?path=alive",       "/_control/script?path=/alive&status=42",
-        "/_control/script?path=/a&delay=-1", "/_control/script?path=/a&close-after=x",
-        "/_control/script?path=/a&times=-2", "/_control/script?path=/a&close-without-reply=yes",
-        "/_control/account?spec=nouser",     "/_control/account?spec=a:b:1%23=x",
-        "/_control/settings?start-path=app", "/_control/settings?installer-size=-5",
-        "/_control/settings?colour=blue",
-    };
+    // One refusal per endpoint; the field rules themselves are tested on the readers.
+    const std::string bad[] = {"/_control/script?path=alive", "/_control/account?spec=nouser",
+                               "/_control/settings?colour=blue"};
     for (const std::string& target : bad) {
         const RawReply reply = centre.post(target, "");
         EXPECT_EQ(reply.status, 400) << target;
@@ -200,16 +195,7 @@ TEST(BvcentreProgram, ControlRefusesBadFields)
 
 TEST(BvcentreProgram, WrongCommandLinesEndWithStatus2)
 {
-    const std::vector<std::string> wrong[] = {
-        {"--port"},
-        {"--port", "70000"},
-        {"--port", "abc"},
-        {"--account", "nopassword"},
-        {"--cert", "only-cert.pem"},
-        {"--installer-size", "-1"},
-        {"--colour", "blue"},
-        {"stray"},
-    };
+    const std::vector<std::string> wrong[] = {{"--port", "abc"}, {"--colour", "blue"}, {"stray"}};
     for (const auto& arguments : wrong) {
         EXPECT_EQ(runToEnd(arguments), 2) << arguments.front();
     }
