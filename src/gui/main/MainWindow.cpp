@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWebEngineHttpRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineScriptCollection>
 #include <QWebEngineView>
@@ -107,7 +108,7 @@ void MainWindow::ensureBrowser()
     m_page = new BrowserPage(m_profile, m_channel, m_view);
     m_view->setPage(m_page);
     connectPage(m_page);
-    connect(m_page, &QWebEnginePage::loadFinished, this, &MainWindow::onLoadFinished);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, &MainWindow::onLoadingChanged);
     m_layout->replaceWidget(m_placeholder, m_view);
     delete m_placeholder;
     m_placeholder = nullptr;
@@ -136,10 +137,13 @@ void MainWindow::onStatusText(const QString& pageUrl, const QString& text)
         m_controller->onStatusTextChange(pageUrl.toStdString(), text.toStdString());
 }
 
-void MainWindow::onLoadFinished(bool ok)
+void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
 {
-    const QUrl url = m_page->url();
-    emit pageLoaded(url, ok);
+    if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus &&
+        loading.status() != QWebEngineLoadingInfo::LoadFailedStatus)
+        return;
+    const QUrl url = loading.url();
+    emit pageLoaded(url, loading.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
     if (!m_transcript->active() || m_ended)
         return;
     m_transcript->field(PageField, url.toString().toStdString());

@@ -14,6 +14,7 @@
 class QAction;
 class QMenuBar;
 class QVBoxLayout;
+class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineProfile;
 class QWebEngineView;
@@ -70,7 +71,7 @@ public:
     void accept() override {}
 
 signals:
-    // A page finished loading (the main browser only).
+    // A page finished loading, or failed to (the main browser only).
     void pageLoaded(const QUrl& url, bool ok);
     // A page command reached the window (before the controller decided on it).
     void statusTextReceived(const QString& pageUrl, const QString& text);
@@ -83,7 +84,7 @@ private:
     void connectPage(BrowserPage* page);
     QWebEnginePage* openPopup();
     void onStatusText(const QString& pageUrl, const QString& text);
-    void onLoadFinished(bool ok);
+    void onLoadingChanged(const QWebEngineLoadingInfo& loading);
 
     PopupShapeSource m_popupShape;
     MainWindowController* m_controller = nullptr;

@@ -7,6 +7,7 @@
 #include "gui/login/QtLoginDialogRunner.h"
 #include "gui/main/MainWindow.h"
 #include "gui/main/QtMainWindowDialogs.h"
+#include "gui/update/UpdateDialogRunner.h"
 
 namespace bv {
 
@@ -20,7 +21,13 @@ void runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChe
     });
     QtLoginDialogRunner loginDialog(app, dispatcher, &window);
     LoginService login = makeLoginService(app, loginDialog);
-    QtMainWindowDialogs dialogs(app, services, &window);
+    MainWindowServices wired = services;
+    if (!wired.update) {
+        wired.update = [&app](const std::string& updateAddress, QWidget* parent) {
+            runUpdateDialog(app, updateAddress, parent);
+        };
+    }
+    QtMainWindowDialogs dialogs(app, std::move(wired), &window);
     MainWindowController controller(window, dialogs, login, mainWindowContext(app, dispatcher), startRequest);
     window.attach(&controller);
     controller.initialise(&checker);

@@ -11,7 +11,8 @@ class CInstanceChecker;
 class ClientApp;
 
 // The dialogs other parts of the client provide to the main window; each runs modally over
-// `parent`. One that is not given does nothing when asked for.
+// `parent`. The update defaults to the client's update dialog; a send or test-transfer dialog that
+// is not given does nothing when asked for.
 struct MainWindowServices
 {
     // The send dialog opened from the main window (standalone flag clear, configured spool directory,
