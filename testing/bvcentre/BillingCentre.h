@@ -41,9 +41,9 @@ struct ScriptedReply
     std::chrono::milliseconds delayPerChunk{0};      // slow body (chunks of 1 KB)
     std::optional<std::size_t> closeAfterBytes;      // broken reply: drop the connection after N body bytes
     bool closeWithoutReply = false;                  // drop the connection without any answer
+    int times = -1;                                  // how many requests it answers; -1 = all following
     std::optional<std::string> rawResponse;          // bytes written as they are instead of an HTTP answer,
                                                      // then the connection is dropped (garbage replies)
-    int times = -1;                                  // how many requests it answers; -1 = all following
 };
 
 struct Contract

@@ -51,9 +51,9 @@ TEST_F(ScriptTest, ErrorStatusWithBodyThenNormalAnswerAgain)
 
 TEST_F(ScriptTest, ScriptsAnswerInOrderForTheirCountsAndOnlyTheirPath)
 {
-    m_centre.script("/login", {200, "LOGINNOTOK: un", "text/plain", {}, {}, {}, false, {}, 2});
-    m_centre.script("/login", {200, "BV_LOCKED: deux", "text/plain", {}, {}, {}, false, {}, 1});
-    m_centre.script("/login", {200, "never", "text/plain", {}, {}, {}, false, {}, 0});
+    m_centre.script("/login", {200, "LOGINNOTOK: un", "text/plain", {}, {}, {}, false, 2});
+    m_centre.script("/login", {200, "BV_LOCKED: deux", "text/plain", {}, {}, {}, false, 1});
+    m_centre.script("/login", {200, "never", "text/plain", {}, {}, {}, false, 0});
     std::vector<std::string> bodies;
     for (int i = 0; i < 4; ++i) {
         bodies.push_back(rawPost(m_centre.port(), "/login", "benutzer=a&passwort=b").body);
@@ -63,7 +63,7 @@ TEST_F(ScriptTest, ScriptsAnswerInOrderForTheirCountsAndOnlyTheirPath)
                                                 "Veuillez vérifier vos données et réessayer.\r\n"}));
     EXPECT_EQ(rawPost(m_centre.port(), "/backup", "").body, "BV_DONOTHING\r\n");
 
-    m_centre.script("/backup", {200, "toujours", "text/plain", {}, {}, {}, false, {}, -1});
+    m_centre.script("/backup", {200, "toujours", "text/plain", {}, {}, {}, false, -1});
     EXPECT_EQ(rawPost(m_centre.port(), "/backup", "").body, "toujours");
     EXPECT_EQ(rawPost(m_centre.port(), "/backup", "").body, "toujours");
     m_centre.clearScripts();
