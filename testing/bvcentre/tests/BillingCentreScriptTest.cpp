@@ -16,6 +16,14 @@ namespace {
 
 const std::string kUpload = "/upload?vertnr=1&ean_party=-1&stpnr=1&typ=CZ&session-id=x&nichtbuchen=0";
 
+ScriptedReply answer(const std::string& body, int times)
+{
+    ScriptedReply reply;
+    reply.body = body;
+    reply.times = times;
+    return reply;
+}
+
 class ScriptTest : public ::testing::Test
 {
 protected:
@@ -51,9 +59,9 @@ TEST_F(ScriptTest, ErrorStatusWithBodyThenNormalAnswerAgain)
 
 TEST_F(ScriptTest, ScriptsAnswerInOrderForTheirCountsAndOnlyTheirPath)
 {
-    m_centre.script("/login", {200, "LOGINNOTOK: un", "text/plain", {}, {}, {}, false, 2});
-    m_centre.script("/login", {200, "BV_LOCKED: deux", "text/plain", {}, {}, {}, false, 1});
-    m_centre.script("/login", {200, "never", "text/plain", {}, {}, {}, false, 0});
+    m_centre.script("/login", answer("LOGINNOTOK: un", 2));
+    m_centre.script("/login", answer("BV_LOCKED: deux", 1));
+    m_centre.script("/login", answer("never", 0));
     std::vector<std::string> bodies;
     for (int i = 0; i < 4; ++i) {
         bodies.push_back(rawPost(m_centre.port(), "/login", "benutzer=a&passwort=b").body);
@@ -63,7 +71,7 @@ TEST_F(ScriptTest, ScriptsAnswerInOrderForTheirCountsAndOnlyTheirPath)
                                                 "Veuillez vérifier vos données et réessayer.\r\n"}));
     EXPECT_EQ(rawPost(m_centre.port(), "/backup", "").body, "BV_DONOTHING\r\n");
 
-    m_centre.script("/backup", {200, "toujours", "text/plain", {}, {}, {}, false, -1});
+    m_centre.script("/backup", answer("toujours", -1));
     EXPECT_EQ(rawPost(m_centre.port(), "/backup", "").body, "toujours");
     EXPECT_EQ(rawPost(m_centre.port(), "/backup", "").body, "toujours");
     m_centre.clearScripts();
