@@ -1,21 +1,17 @@
 #include "net/InternetRequest.h"
 
+#include "net/CurlSession.h"
 #include "net/MyInternetException.h"
 #include "net/NetTexts.h"
 #include "net/WinInetErrors.h"
 #include "platform/Text.h"
 
 #include <curl/curl.h>
-#include <openssl/ssl.h>
-#include <openssl/x509.h>
-#include <openssl/x509_vfy.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <unistd.h>
 
@@ -43,8 +39,6 @@ constexpr int ErrorDiskFull = 112;
 constexpr long ReceiveBufferSize = 256 * 1024;
 constexpr long MaxRedirects = 10;
 
-const char* const CaFileVariable = "BVALS_CA_FILE";
-
 int windowsFileError(int err)
 {
     switch (err) {
@@ -66,77 +60,6 @@ int windowsFileError(int err)
     }
 }
 
-void initCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-int tlsStateIndex()
-{
-    static const int index = SSL_CTX_get_ex_new_index(0, nullptr, nullptr, nullptr, nullptr);
-    return index;
-}
-
-// What the certificate check saw during one transfer.
-struct TlsState
-{
-    int verifyError = X509_V_OK; // first error that was not about a certificate's dates
-    bool caFileFailed = false;
-};
-
-// The library ignores an invalid certificate date and verifies everything else: an expired or
-// not-yet-valid certificate passes, any other chain error ends the handshake.
-int verifyCertificate(int preverifyOk, X509_STORE_CTX* store)
-{
-    if (preverifyOk)
-        return 1;
-    const int err = X509_STORE_CTX_get_error(store);
-    if (err == X509_V_ERR_CERT_HAS_EXPIRED || err == X509_V_ERR_CERT_NOT_YET_VALID) {
-        X509_STORE_CTX_set_error(store, X509_V_OK);
-        return 1;
-    }
-    auto* ssl = static_cast<SSL*>(X509_STORE_CTX_get_ex_data(store, SSL_get_ex_data_X509_STORE_CTX_idx()));
-    if (ssl) {
-        auto* state = static_cast<TlsState*>(SSL_CTX_get_ex_data(SSL_get_SSL_CTX(ssl), tlsStateIndex()));
-        if (state && state->verifyError == X509_V_OK)
-            state->verifyError = err;
-    }
-    return 0;
-}
-
-CURLcode prepareTlsContext(CURL* /*curl*/, void* sslContext, void* userData)
-{
-    auto* ctx = static_cast<SSL_CTX*>(sslContext);
-    auto* state = static_cast<TlsState*>(userData);
-    SSL_CTX_set_ex_data(ctx, tlsStateIndex(), state);
-    SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, verifyCertificate);
-    // An extra certificate authority for private deployments and tests, beside the system's ones.
-    if (const char* caFile = std::getenv(CaFileVariable); caFile && *caFile) {
-        if (X509_STORE_load_file(SSL_CTX_get_cert_store(ctx), caFile) != 1) {
-            state->caFileFailed = true;
-            return CURLE_SSL_CACERT_BADFILE;
-        }
-    }
-    return CURLE_OK;
-}
-
-int certificateErrorCode(int verifyError)
-{
-    switch (verifyError) {
-    case X509_V_ERR_DEPTH_ZERO_SELF_SIGNED_CERT:
-    case X509_V_ERR_SELF_SIGNED_CERT_IN_CHAIN:
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT:
-    case X509_V_ERR_UNABLE_TO_GET_ISSUER_CERT_LOCALLY:
-    case X509_V_ERR_UNABLE_TO_VERIFY_LEAF_SIGNATURE:
-    case X509_V_ERR_CERT_UNTRUSTED:
-    case X509_V_ERR_INVALID_CA:
-        return wininet::InvalidCertificateAuthority;
-    default:
-        return wininet::SecurityError;
-    }
-}
-
 // One transfer's state, shared with the library's callbacks.
 class Transfer
 {
@@ -147,8 +70,6 @@ public:
         closeFile();
         if (m_headers)
             curl_slist_free_all(m_headers);
-        if (m_curl)
-            curl_easy_cleanup(m_curl);
     }
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
@@ -184,34 +105,20 @@ public:
 private:
     void setUp()
     {
-        initCurlOnce();
-        if (!isHttpAddress(m_request.address))
-            throw MyInternetException(m_addressError, StepCrackUrl);
-        m_curl = curl_easy_init();
-        if (!m_curl)
+        if (const int fault = CurlSession::addressFault(m_request.address))
+            throw MyInternetException(fault, StepCrackUrl);
+        if (!m_session.valid() || !m_session.configure(m_request.address, m_request.agent, m_request.useProxy,
+                                                       m_request.connectTimeout))
             throw MyInternetException(wininet::InternalError, StepOpenSession);
-        set(CURLOPT_URL, m_request.address.c_str());
-        set(CURLOPT_PROTOCOLS_STR, "http,https");
-        set(CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        m_curl = m_session.handle();
         set(CURLOPT_FOLLOWLOCATION, 1L);
         set(CURLOPT_MAXREDIRS, MaxRedirects);
-        set(CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-        set(CURLOPT_NOSIGNAL, 1L);
-        set(CURLOPT_USERAGENT, m_request.agent.c_str());
         set(CURLOPT_BUFFERSIZE, ReceiveBufferSize);
-        if (!m_request.useProxy)
-            set(CURLOPT_PROXY, ""); // direct, whatever the environment names
         if (!m_request.serverUser.empty() || !m_request.serverPassword.empty()) {
             set(CURLOPT_USERNAME, m_request.serverUser.c_str());
             set(CURLOPT_PASSWORD, m_request.serverPassword.c_str());
             set(CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
         }
-        set(CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(m_request.connectTimeout.count()));
-        set(CURLOPT_SSL_VERIFYPEER, 1L);
-        set(CURLOPT_SSL_VERIFYHOST, 2L);
-        set(CURLOPT_CA_CACHE_TIMEOUT, 0L);
-        set(CURLOPT_SSL_CTX_FUNCTION, &prepareTlsContext);
-        set(CURLOPT_SSL_CTX_DATA, static_cast<void*>(&m_tls));
         set(CURLOPT_WRITEFUNCTION, &Transfer::onData);
         set(CURLOPT_WRITEDATA, static_cast<void*>(this));
         set(CURLOPT_NOPROGRESS, 0L);
@@ -232,37 +139,6 @@ private:
     {
         if (curl_easy_setopt(m_curl, option, value) != CURLE_OK)
             throw MyInternetException(wininet::InternalError, StepOpenSession);
-    }
-
-    // Splits the address like the system's URL parser: only http and https with a host are taken.
-    bool isHttpAddress(const std::string& address)
-    {
-        CURLU* url = curl_url();
-        if (!url) {
-            m_addressError = wininet::InternalError;
-            return false;
-        }
-        bool ok = false;
-        if (curl_url_set(url, CURLUPART_URL, address.c_str(), 0) != CURLUE_OK) {
-            m_addressError =
-                address.find("://") == std::string::npos ? wininet::UnrecognizedScheme : wininet::InvalidUrl;
-        } else {
-            char* scheme = nullptr;
-            char* host = nullptr;
-            curl_url_get(url, CURLUPART_SCHEME, &scheme, 0);
-            curl_url_get(url, CURLUPART_HOST, &host, 0);
-            const std::string schemeText = scheme ? toLower(scheme) : std::string();
-            if (schemeText != "http" && schemeText != "https")
-                m_addressError = wininet::UnrecognizedScheme;
-            else if (!host || !*host)
-                m_addressError = wininet::InvalidUrl;
-            else
-                ok = true;
-            curl_free(scheme);
-            curl_free(host);
-        }
-        curl_url_cleanup(url);
-        return ok;
     }
 
     static std::size_t onData(char* data, std::size_t size, std::size_t count, void* self)
@@ -389,64 +265,22 @@ private:
     {
         long status = 0;
         curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
-        const int step = status != 0 ? StepReadData : StepSendRequest;
-        switch (rc) {
-        case CURLE_URL_MALFORMAT:
-            return {wininet::InvalidUrl, StepCrackUrl};
-        case CURLE_COULDNT_RESOLVE_PROXY:
-        case CURLE_COULDNT_RESOLVE_HOST:
-            return {wininet::NameNotResolved, step};
-        case CURLE_COULDNT_CONNECT:
-            return {wininet::CannotConnect, step};
-        case CURLE_OPERATION_TIMEDOUT:
-            return {wininet::Timeout, step};
-        case CURLE_ABORTED_BY_CALLBACK:
-            return {m_idleExpired ? wininet::Timeout : wininet::OperationCancelled, step};
-        case CURLE_WEIRD_SERVER_REPLY:
-        case CURLE_UNSUPPORTED_PROTOCOL: // a reply without a status line
-        case CURLE_GOT_NOTHING:
-        case CURLE_BAD_CONTENT_ENCODING:
-        case CURLE_OUT_OF_MEMORY: // the library reports an oversized header block this way
-            return {wininet::InvalidServerResponse, status != 0 ? StepReadData : StepQueryStatus};
-        case CURLE_PARTIAL_FILE:
-            return {wininet::ConnectionAborted, StepReadData};
-        case CURLE_SEND_ERROR:
-            return {wininet::ConnectionReset, step};
-        case CURLE_RECV_ERROR: {
-            long osError = 0;
-            curl_easy_getinfo(m_curl, CURLINFO_OS_ERRNO, &osError);
-            return {osError == ECONNRESET ? wininet::ConnectionReset : wininet::ConnectionAborted, step};
-        }
-        case CURLE_TOO_MANY_REDIRECTS:
-            return {wininet::RedirectFailed, step};
-        case CURLE_PEER_FAILED_VERIFICATION:
-        case CURLE_SSL_CONNECT_ERROR:
-            if (m_tls.verifyError != X509_V_OK)
-                return {certificateErrorCode(m_tls.verifyError), step};
-            // Chain accepted but the name does not match the host: the library checks it itself.
-            return {rc == CURLE_PEER_FAILED_VERIFICATION ? wininet::CertCommonNameInvalid
-                                                         : wininet::SecurityChannelError,
-                    step};
-        case CURLE_SSL_CACERT_BADFILE:
-        case CURLE_SSL_CERTPROBLEM:
-        case CURLE_SSL_CIPHER:
-        case CURLE_SSL_ENGINE_NOTFOUND:
-        case CURLE_SSL_ENGINE_SETFAILED:
-        case CURLE_SSL_ENGINE_INITFAILED:
-        case CURLE_USE_SSL_FAILED:
-        case CURLE_SSL_SHUTDOWN_FAILED:
-            return {wininet::SecurityChannelError, step};
-        default:
-            return {wininet::InternalError, step};
-        }
+        const int code = m_session.errorNumber(rc, m_idleExpired);
+        int step = status != 0 ? StepReadData : StepSendRequest;
+        if (rc == CURLE_URL_MALFORMAT)
+            step = StepCrackUrl;
+        else if (code == wininet::InvalidServerResponse)
+            step = status != 0 ? StepReadData : StepQueryStatus;
+        else if (rc == CURLE_PARTIAL_FILE)
+            step = StepReadData;
+        return {code, step};
     }
 
     InternetRequest& m_request;
     bool m_download;
+    CurlSession m_session;
     CURL* m_curl = nullptr;
     curl_slist* m_headers = nullptr;
-    TlsState m_tls;
-    int m_addressError = wininet::InvalidUrl;
     std::optional<MyInternetException> m_failure;
     bool m_cancelled = false;
     bool m_idleExpired = false;
