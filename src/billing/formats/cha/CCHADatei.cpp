@@ -312,7 +312,11 @@ void CCHADatei::writePackage()
     } catch (const std::exception&) {
         throw BV_ADZ_ERROR(-1, txt::PackGeneralError);
     }
-    if (files::moveFile(temp, m_packagePath, true)) {
+    // The finished package takes its name in one step; like the package itself, the name needs no
+    // sync to disk.
+    std::error_code error;
+    fs::rename(temp, m_packagePath, error);
+    if (error) {
         files::removeFile(temp);
         throw BV_ADZ_ERROR(-1, txt::PackFileError);
     }

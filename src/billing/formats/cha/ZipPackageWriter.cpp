@@ -166,6 +166,8 @@ bool ZipPackageWriter::deflateFile(const std::filesystem::path& file, Deflated& 
         } while (stream.avail_out == 0);
     }
     deflateEnd(&stream);
+    // Kept in memory until its turn: no more than the deflated bytes.
+    out.data.shrink_to_fit();
     return ok;
 }
 
@@ -188,16 +190,12 @@ void ZipPackageWriter::close()
 {
     if (!m_zip)
         return;
+    // Closing flushes the archive and reports a failed write. It is not synced to disk: a package
+    // is scratch data, built anew whenever the send dialog opens, and never read after a restart.
     const int rc = zipClose(handle(m_zip), nullptr);
     m_zip = nullptr;
     if (rc != ZIP_OK)
         throw libraryError(rc, "cannot close " + m_path.string());
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    const bool synced = fd >= 0 && ::fsync(fd) == 0;
-    if (fd >= 0)
-        ::close(fd);
-    if (!synced)
-        throw Error(Error::Kind::File, "cannot sync " + m_path.string() + ": " + std::strerror(errno));
 }
 
 } // namespace bv

@@ -53,7 +53,7 @@ public:
     // Adds an entry from a file deflated with deflateFile().
     void addDeflated(const std::filesystem::path& file, const std::string& entryName, const Deflated& deflated);
 
-    // Writes the central directory and closes the archive; the data is on disk when it returns.
+    // Writes the central directory and closes the archive; a write that failed is reported here.
     void close();
 
 private:
