@@ -107,8 +107,8 @@ private:
     {
         if (const int fault = CurlSession::addressFault(m_request.address))
             throw MyInternetException(fault, StepCrackUrl);
-        if (!m_session.valid() || !m_session.configure(m_request.address, m_request.agent, m_request.useProxy,
-                                                       m_request.connectTimeout))
+        if (!m_session.valid() ||
+            !m_session.configure(m_request.address, m_request.agent, m_request.useProxy, m_request.connectTimeout))
             throw MyInternetException(wininet::InternalError, StepOpenSession);
         m_curl = m_session.handle();
         set(CURLOPT_FOLLOWLOCATION, 1L);
