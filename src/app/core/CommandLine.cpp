@@ -36,17 +36,17 @@ std::string storedForm(const std::string& argument)
 CommandLine CommandLine::parse(const std::vector<std::string>& arguments)
 {
     CommandLine line;
-    line.slots.push_back("_appl_");
+    line.store.push_back("_appl_");
     for (const auto& argument : arguments)
-        line.slots.push_back(storedForm(argument));
+        line.store.push_back(storedForm(argument));
 
-    if (line.slots.size() < 2) {
+    if (line.store.size() < 2) {
         line.mode = StartMode::MainWindow;
         return line;
     }
 
-    const std::string& first = line.slots[1];
-    const std::string second = line.slots.size() > 2 ? line.slots[2] : std::string();
+    const std::string& first = line.store[1];
+    const std::string second = line.store.size() > 2 ? line.store[2] : std::string();
     bool matched = false;
     for (const auto& [text, mode] : Switches) {
         if (first == text) {

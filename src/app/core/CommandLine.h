@@ -22,7 +22,7 @@ enum class StartMode
 // slot 1, the second slot 2. A leading "-" of a switch is stored as "/", so "-setup" equals "/setup".
 struct CommandLine
 {
-    std::vector<std::string> slots;
+    std::vector<std::string> store;
     StartMode mode = StartMode::MainWindow;
     std::string parameter;  // the argument that belongs to the mode
     std::string configName; // only set by "/conf"

@@ -53,10 +53,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(CommandLine, KeepsSlotZeroPlaceholderAndStoredSwitchForm)
 {
     const CommandLine line = CommandLine::parse({"-req", "file"});
-    ASSERT_EQ(line.slots.size(), 3u);
-    EXPECT_EQ(line.slots[0], "_appl_");
-    EXPECT_EQ(line.slots[1], "/req");
-    EXPECT_EQ(line.slots[2], "file");
+    ASSERT_EQ(line.store.size(), 3u);
+    EXPECT_EQ(line.store[0], "_appl_");
+    EXPECT_EQ(line.store[1], "/req");
+    EXPECT_EQ(line.store[2], "file");
 }
 
 } // namespace
