@@ -157,9 +157,7 @@ private:
         m_fd = ::open(m_block.uploadFile.c_str(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0)
             throw MyInternetException(fileErrorNumber(errno), StepOpenFile);
-        struct stat info
-        {
-        };
+        struct stat info = {};
         if (::fstat(m_fd, &info) != 0)
             throw MyInternetException(fileErrorNumber(errno), StepOpenFile);
         if (!S_ISREG(info.st_mode))
@@ -185,7 +183,7 @@ private:
             throw MyInternetException(wininet::InternalError, StepOpenSession);
         m_lastActivity = std::chrono::steady_clock::now();
         std::optional<CURLcode> result;
-        while (!result) {
+        for (;;) {
             int running = 0;
             if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
                 throw MyInternetException(wininet::InternalError, stepOfFailure());
