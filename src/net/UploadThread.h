@@ -1,6 +1,6 @@
 #pragma once
 
-#include "billing/UploadJob.h"
+#include "platform/UploadJob.h"
 
 #include <chrono>
 #include <cstddef>

@@ -26,7 +26,8 @@ void Event::reset()
 bool Event::wait(std::chrono::milliseconds timeout)
 {
     std::unique_lock lock(m_mutex);
-    if (!m_cond.wait_for(lock, timeout, [this] { return m_set; }))
+    // A zero time-out only looks: no timed wait in the kernel, so polling loops stay cheap.
+    if (!m_set && (timeout.count() <= 0 || !m_cond.wait_for(lock, timeout, [this] { return m_set; })))
         return false;
     if (m_reset == Reset::Auto)
         m_set = false;
