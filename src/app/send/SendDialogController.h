@@ -2,7 +2,7 @@
 
 #include "app/send/PartnerLabList.h"
 #include "app/send/SendDialogView.h"
-#include "billing/UploadJob.h"
+#include "platform/UploadJob.h"
 
 #include <chrono>
 #include <functional>

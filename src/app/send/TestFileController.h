@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/send/SendDialogView.h"
-#include "billing/UploadJob.h"
+#include "platform/UploadJob.h"
 
 #include <functional>
 #include <memory>

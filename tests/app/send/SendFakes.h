@@ -2,7 +2,7 @@
 
 #include "app/send/KeepAliveTimer.h"
 #include "app/send/SendDialogView.h"
-#include "billing/UploadJob.h"
+#include "platform/UploadJob.h"
 #include "platform/Event.h"
 
 #include <algorithm>
