@@ -1,7 +1,7 @@
 #pragma once
 
 #include "billing/CAbrechnungsDatei.h"
-#include "billing/UploadJob.h"
+#include "platform/UploadJob.h"
 
 #include <memory>
 #include <string>
