@@ -304,6 +304,10 @@ std::string BillingCentre::Impl::login(const ReceivedRequest& received)
     sessions[id] = user;
     std::string reply = "SESSIONID: " + id + "\r\n";
     reply += "STARTURL: " + withQuery(absolute(startPath), "session-id", id) + "\r\n";
+    // The billing centre tells the client where its services are, as remote writes into the profile.
+    reply += "REG: Abrechnungsversand/URL=" + absolute("/upload") + "\r\n";
+    reply += "REG: Abrechnungsversand/AliveURL=" + absolute("/alive") + "\r\n";
+    reply += "REG: General/RequestURL=" + absolute("/request") + "\r\n";
     if (!account->second.contracts.empty()) {
         std::string list;
         for (const Contract& contract : account->second.contracts) {

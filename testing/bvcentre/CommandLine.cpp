@@ -52,6 +52,8 @@ CentreCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             line.installerSize = number;
         } else if (option == "--update-offer") {
             line.updateOffer = value;
+        } else if (option == "--start-path") {
+            line.startPath = value;
         } else {
             line.error = "unknown option " + option;
         }

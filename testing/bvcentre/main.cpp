@@ -59,6 +59,8 @@ int main(int argc, char** argv)
         centre.setInstallerSize(*line.installerSize);
     }
     centre.setUpdateOffer(line.updateOffer);
+    if (!line.startPath.empty())
+        centre.setStartPath(line.startPath);
     if (!centre.start()) {
         std::cerr << "bvcentre: cannot listen on " << line.options.host << ":" << line.options.port
                   << (line.options.certFile.empty() ? "" : " (or the certificate cannot be loaded)") << "\n";

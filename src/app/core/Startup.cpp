@@ -4,6 +4,7 @@
 #include "app/core/CInstanceChecker.h"
 #include "app/core/ClientApp.h"
 #include "app/core/StartupTexts.h"
+#include "app/practice/PracticeInterface.h"
 #include "app/update/UpdateCleanup.h"
 #include "config/ConfigurationInterface.h"
 #include "config/ConfigurationLoader.h"
@@ -11,9 +12,6 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Process.h"
 
-#include "platform/Text.h"
-
-#include <fstream>
 #include <iostream>
 
 namespace bv
@@ -21,6 +19,23 @@ namespace bv
 
 namespace
 {
+
+// The practice-software interface runs the send dialog on its working directory, standalone and
+// with the spool option clear, or hands its control file to the main window.
+class ShellPracticePorts : public PracticePorts
+{
+public:
+    ShellPracticePorts(ClientApp& app, StartupShell& shell) : m_app(app), m_shell(shell) {}
+    void runSendDialog(const std::string& spoolDirectory) override
+    {
+        m_shell.runSendDialog(m_app, true, spoolDirectory, false);
+    }
+    void runMainWindow(const std::string& startRequest) override { runMainWindowOnce(m_app, m_shell, startRequest); }
+
+private:
+    ClientApp& m_app;
+    StartupShell& m_shell;
+};
 
 bool loadConfiguration(ClientApp& app)
 {
@@ -78,15 +93,11 @@ int runStartup(ClientApp& app, StartupShell& shell)
         import.run(app.startParameter());
         break;
     }
-    case StartMode::ControlFile:
-        if (!std::ifstream(app.startParameter(), std::ios::binary)) {
-            app.boxes().show(strFormat(startuptext::ControlFileNotOpened, app.startParameter().c_str()),
-                             appinfo::CompanyWord, MbIcon::Error);
-            break;
-        }
-        // The evaluation of a readable control file belongs to the practice-software send
-        // interface, which this build does not have yet: the mode ends without doing anything.
+    case StartMode::ControlFile: {
+        ShellPracticePorts ports(app, shell);
+        runControlFile(app, app.startParameter(), ports);
         break;
+    }
     }
     return 0;
 }
