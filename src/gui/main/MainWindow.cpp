@@ -3,6 +3,7 @@
 #include "app/main/MainWindowController.h"
 #include "app/main/MainWindowTexts.h"
 #include "gui/core/DialogTranscript.h"
+#include "gui/core/Screenshot.h"
 #include "gui/main/BrowserPage.h"
 #include "gui/main/PopupWindow.h"
 
@@ -28,6 +29,7 @@ namespace {
 
 // Transcript label of a loaded page, and the answer that closes the window in an unattended run.
 const char* const PageField = "page";
+constexpr int ScreenshotDelayMs = 700;
 const char* const CloseAnswer = "close";
 
 QUrl toUrl(const std::string& address)
@@ -147,8 +149,22 @@ void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
     if (!m_transcript->active() || m_ended)
         return;
     m_transcript->field(PageField, url.toString().toStdString());
-    if (m_transcript->takeAnswer([](const std::string& answer) { return answer == CloseAnswer; }) && m_controller)
-        m_controller->onCloseCommand();
+    const auto answerAfterPage = [this] {
+        if (m_ended)
+            return;
+        if (m_transcript->takeAnswer([](const std::string& answer) { return answer == CloseAnswer; }) && m_controller)
+            m_controller->onCloseCommand();
+    };
+    if (!screenshotsWanted()) {
+        answerAfterPage();
+        return;
+    }
+    // Give the page a moment to paint before its picture is taken.
+    const int number = ++m_screenshots;
+    QTimer::singleShot(ScreenshotDelayMs, this, [this, number, answerAfterPage] {
+        saveScreenshot(this, "main-window-" + std::to_string(number));
+        answerAfterPage();
+    });
 }
 
 void MainWindow::navigate(const std::string& url)

@@ -98,6 +98,7 @@ private:
     std::vector<QPointer<PopupWindow>> m_popups;
     std::unique_ptr<DialogTranscript> m_transcript;
     bool m_ended = false;
+    int m_screenshots = 0; // pictures taken in a demo run
 };
 
 } // namespace bv
