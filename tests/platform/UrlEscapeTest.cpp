@@ -1,4 +1,4 @@
-#include "net/UrlEscape.h"
+#include "platform/UrlEscape.h"
 
 #include <gtest/gtest.h>
 
