@@ -29,6 +29,11 @@ inline constexpr const char* NotMarkedSentRemovable =
     "Diskette schreibgeschützt ist.";
 inline constexpr const char* NoInvoiceDetails = "Rechnungsdetails sind für diesen Dateityp nicht verfügbar!";
 
+// Send bookkeeping.
+inline constexpr const char* NothingToSend = "Keine Datei zum Versenden vorhanden!";
+inline constexpr const char* SendFailed = "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\n%s";
+inline constexpr const char* SessionExpired = "Die Sitzung ist wegen Zeitüberschreitung abgelaufen!";
+
 // XML invoice reader.
 inline constexpr const char* XmlParserCreate = "Allgemeiner Fehler beim Erzeugen des XML-Parsers.\n";
 inline constexpr const char* XmlParseError = "Parse error at line %lu:\n%s\n";

@@ -48,6 +48,27 @@ public:
     // The last transmission as "dd.mm.yyyy hh:mm:ss"; empty when none is recorded.
     std::string LastSendText() const;
 
+    // Starts the transmission of the billing file: builds the upload address, fills the send request
+    // block and starts the upload thread through the context's starter. 1 when the thread was
+    // started, 0 when an upload is still running. Throws CAdzException -2 when nothing is to be sent.
+    int StartSend(const SendContext& context);
+    // Evaluates the billing centre's answer after the upload thread's completion notice. Only a
+    // confirmed transmission is booked in the profile and marks the file as sent; every other outcome
+    // leaves files and profile as they were. Reports each outcome in a message box.
+    void FinishSend();
+    // Asks the upload thread to stop and waits until it has acknowledged: it stops at its next block,
+    // or the body was already handed over. The thread's completion notice still follows.
+    void CancelSend();
+    bool uploadRunning() const { return m_upload != nullptr; }
+    // The page the billing centre named after a confirmed transmission; empty otherwise.
+    const std::string& nextUrl() const { return m_nextUrl; }
+    // FinishSend saw the confirmation and marked the file as sent.
+    bool transmissionConfirmed() const { return m_confirmed; }
+    // "nichtbuchen": the billing centre receives the file without booking it.
+    void setDoNotBook(bool on) { m_doNotBook = on; }
+    bool doNotBook() const { return m_doNotBook; }
+    SendRequestBlock& sendRequest() { return m_sendRequest; }
+
     CAbrechnungsDatei* billingFile() const { return m_file.get(); }
     const std::string& spoolDirectory() const { return m_spoolDir; }
     const std::string& filePattern() const { return m_pattern; }
@@ -72,6 +93,13 @@ protected:
     void takeOver(std::unique_ptr<CAbrechnungsDatei> file);
     void readLastTransmission(const std::string& keyText);
 
+    // Records a confirmed transmission in the profile: the batch number and the send time under the
+    // customer number text. The XML invoices count packages under the sender EAN instead.
+    virtual void bookTransmission(const std::string& sendTime);
+    // Marks the confirmed file as sent and lets go of the billing file.
+    virtual void markTransmitted();
+    void writeLastTransmission(const std::string& keyText, int batchNumber, const std::string& sendTime);
+
     MessageBoxes& m_boxes;
     Profile& m_profile;
     const files::RemovableProbe& m_removableProbe;
@@ -94,6 +122,19 @@ protected:
     SendRequestBlock m_sendRequest;
     int m_batchNumber = -1;
     int m_lastBatchNumber = -1;
+
+private:
+    std::string uploadUrl(const SendContext& context) const;
+    void showSendError(const std::string& detail);
+
+    bool m_doNotBook = false;
+    bool m_transmissionPending = false; // started and not yet finished
+    bool m_confirmed = false;
+    std::string m_nextUrl;
+    // The running upload thread; null when none runs. Destroying a handle waits for its thread.
+    std::unique_ptr<UploadHandle> m_upload;
+    // A cancelled thread that may still be ending: it works on the send request block until then.
+    std::unique_ptr<UploadHandle> m_cancelledUpload;
 };
 
 } // namespace bv

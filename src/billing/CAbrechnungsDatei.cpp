@@ -369,4 +369,13 @@ std::string FormatAmount(long long cents, char decimalChar, char thousandsChar)
     return formatMagnitude(static_cast<unsigned long long>(cents), decimalChar, thousandsChar);
 }
 
+std::string LocalTimeText(std::time_t time, const char* format)
+{
+    std::tm local{};
+    localtime_r(&time, &local);
+    char buffer[64] = {};
+    std::strftime(buffer, sizeof(buffer), format, &local);
+    return buffer;
+}
+
 } // namespace bv

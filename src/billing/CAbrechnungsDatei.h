@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -163,5 +164,7 @@ void TranslateGerman7Bit(std::string& text);
 // Amount in hundredths with a decimal character and, when not 0, a thousands character placed at
 // the thousands only: 123456789 -> "1234.567,89". A negative amount prints "-" before the amount.
 std::string FormatAmount(long long cents, char decimalChar, char thousandsChar);
+// A time as local time in a strftime format ("%Y%m%d:%H%M%S").
+std::string LocalTimeText(std::time_t time, const char* format);
 
 } // namespace bv

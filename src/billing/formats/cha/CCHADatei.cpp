@@ -24,15 +24,6 @@ namespace {
 // Before the first invoice is read the sender is unknown.
 constexpr const char* EanPlaceholder = "brevalis_XXX_";
 
-std::string localTimeText(std::time_t time, const char* format)
-{
-    std::tm local{};
-    localtime_r(&time, &local);
-    char buffer[64] = {};
-    std::strftime(buffer, sizeof(buffer), format, &local);
-    return buffer;
-}
-
 // The local calendar day of a time, for comparing two invoice dates.
 long long localDay(std::time_t time)
 {
@@ -99,7 +90,7 @@ void CCHADatei::Reset()
     m_packagePath.clear();
     m_providerName.clear();
     m_pipeline.reset();
-    m_timestampText = localTimeText(std::time(nullptr), "%Y%m%d_%H%M%S");
+    m_timestampText = LocalTimeText(std::time(nullptr), "%Y%m%d_%H%M%S");
 }
 
 int CCHADatei::GetSummary(std::string& summary)
@@ -271,9 +262,9 @@ void CCHADatei::setDateRange()
         return;
     const auto first = static_cast<std::time_t>(*earliest);
     const auto last = static_cast<std::time_t>(*latest);
-    m_dateRange = localTimeText(first, "%d.%m.%Y");
+    m_dateRange = LocalTimeText(first, "%d.%m.%Y");
     if (localDay(first) != localDay(last))
-        m_dateRange += " - " + localTimeText(last, "%d.%m.%Y");
+        m_dateRange += " - " + LocalTimeText(last, "%d.%m.%Y");
 }
 
 int CCHADatei::BuildPackage()

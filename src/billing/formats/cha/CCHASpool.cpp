@@ -5,6 +5,8 @@
 #include "config/Profile.h"
 #include "platform/Text.h"
 
+#include <climits>
+
 namespace bv {
 
 CCHASpool::CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
@@ -44,6 +46,19 @@ void CCHASpool::MarkSent(const std::string& /*source*/)
 {
     if (m_file)
         chaFile()->MoveToSent();
+}
+
+void CCHASpool::bookTransmission(const std::string& sendTime)
+{
+    const int sent = GetLastBatchNumber();
+    writeLastTransmission(m_file->GetExtraText(), sent < INT_MAX ? sent + 1 : sent, sendTime);
+}
+
+void CCHASpool::markTransmitted()
+{
+    MarkSent(m_filePath);
+    ReleaseFile();
+    m_file.reset();
 }
 
 bool CCHASpool::IsEmpty() const

@@ -24,6 +24,12 @@ public:
     bool IsEmpty() const override;
 
     CCHADatei* chaFile() const;
+
+protected:
+    // The count of packages sent for this sender goes up by one.
+    void bookTransmission(const std::string& sendTime) override;
+    // The invoices move to the Sent directory and the package is deleted.
+    void markTransmitted() override;
 };
 
 } // namespace bv
