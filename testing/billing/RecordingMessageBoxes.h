@@ -3,6 +3,7 @@
 #include "platform/MessageBoxes.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ public:
                   MbResult defaultButton) override
     {
         boxes.push_back({text, caption, icon, buttons});
+        if (onShow)
+            onShow();
         if (answers.empty())
             return defaultButton;
         const MbResult answer = answers.front();
@@ -35,6 +38,8 @@ public:
 
     std::vector<Box> boxes;
     std::deque<MbResult> answers;
+    // Runs while a box is shown, before it is answered (what the user does meanwhile).
+    std::function<void()> onShow;
 };
 
 } // namespace bv
