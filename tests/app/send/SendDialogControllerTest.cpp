@@ -4,6 +4,7 @@
 #include "billing/CAdzException.h"
 #include "billing/SpoolDetection.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
 
 #include <filesystem>
 
@@ -538,4 +539,118 @@ TEST_F(SendDialogTest, UnattendedAnswersPressTheButtons)
     EXPECT_EQ(starter.starts, 2);
     EXPECT_FALSE(third->transmissionConfirmed());
     EXPECT_TRUE(answers.empty());
+}
+
+// ---- Rules that the Swiss sample files cannot trigger, on a spool of the tests ----
+
+namespace {
+
+// A billing file whose currency and attachments the test chooses; it has no open file.
+class RuleFile : public CAbrechnungsDatei
+{
+public:
+    RuleFile(int currencyCode, int attachments) : m_attachments(attachments)
+    {
+        m_currency = currencyCode;
+        m_invoiceCount = 1;
+        m_numericTypeCode = file_type::Chz;
+    }
+    std::string GetFormatName() const override { return "TEST"; }
+    int IsVariant() override { return 1; }
+    int CheckContents(bool) override { return 1; }
+    int CheckHeader() override { return 1; }
+    int ReadContents() override { return 1; }
+    int GetSummary(std::string& summary) override
+    {
+        summary.clear();
+        return 0;
+    }
+    int GetCustomerNumber() const override { return 4711; }
+    int GetBatchNumber() const override { return 3; }
+    std::string GetSubtypeText() const override { return "[]"; }
+    [[noreturn]] void ThrowSelf() override { throw this; }
+    InvoiceObject* GetInvoiceData(int) override { return nullptr; }
+    RecordObject* GetInvoice(int) override { return nullptr; }
+    void Reset() override {}
+    int Validate() override { return 1; }
+    int ReadRecord() override { return 0; }
+    int GetAttachmentCount(int) override { return m_attachments; }
+    std::string GetFilePath(bool full) const override { return full ? "/spool/abrechnung.chz" : "abrechnung.chz"; }
+
+private:
+    int m_attachments;
+};
+
+class RuleSpool : public CAbrechnungSpool
+{
+public:
+    RuleSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& probe, int currencyCode,
+              int attachments)
+        : CAbrechnungSpool(boxes, profile, probe)
+    {
+        takeOver(std::make_unique<RuleFile>(currencyCode, attachments));
+    }
+    int GetBatchNumber() const override { return m_batchNumber; }
+    std::string GetFileDateText() const override { return "01.02.2003"; }
+    int GetLastBatchNumber() override { return -1; }
+    bool IsEmpty() const override { return false; }
+};
+
+} // namespace
+
+TEST_F(SendDialogTest, CurrencyAndAttachmentRulesBlockTheOpening)
+{
+    struct Row
+    {
+        int currency;
+        int attachments;
+        const char* dmMode;
+        bool opens;
+        std::string message;
+    };
+    const std::vector<Row> rows = {
+        {currency::DM, -1, "0", false,
+         "Diese Abrechnung wurde in DM erstellt!\nEin Versand an brevalis ist nicht mehr möglich."},
+        {currency::DM, -1, "1", true,
+         "Diese Abrechnung wurde in DM erstellt!\nEine automatische Verarbeitung durch brevalis ist nicht möglich."},
+        {currency::CHF, 2, "0", false,
+         "Übergabe-/Kontrolldatei fehlend!\rDie Abrechnungsdatei \"abrechnung.chz\" referenziert 2 "
+         "Anlagedateien\nund kann nicht isoliert versendet werden!"},
+        {currency::CHF, 0, "0", true, ""},
+    };
+    writeChz("abrechnung.chz");
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message);
+        profile.writeString(section::Abrechnungsversand, "DEMNachUmstellung", row.dmMode);
+        boxes.boxes.clear();
+        view = FakeSendView{};
+        auto dialog = openDialog(false, [&](int, const std::string&, bool) -> std::unique_ptr<CAbrechnungSpool> {
+            return std::make_unique<RuleSpool>(boxes, profile, removable, row.currency, row.attachments);
+        });
+        EXPECT_EQ(dialog->closed(), !row.opens);
+        EXPECT_EQ(view.shown, row.opens ? 1 : 0);
+        if (row.message.empty()) {
+            EXPECT_TRUE(boxes.boxes.empty());
+        } else {
+            ASSERT_EQ(boxes.boxes.size(), 1u);
+            EXPECT_EQ(boxes.boxes[0].text, row.message);
+        }
+    }
+}
+
+TEST_F(SendDialogTest, StartSendFailureEndsTheDialogWithBothMessages)
+{
+    writeChz("abrechnung.chz");
+    // The spool of the tests has no open file: StartSend finds nothing to send.
+    auto dialog = openDialog(false, [&](int, const std::string&, bool) -> std::unique_ptr<CAbrechnungSpool> {
+        return std::make_unique<RuleSpool>(boxes, profile, removable, currency::CHF, -1);
+    });
+    ASSERT_FALSE(dialog->closed());
+    dialog->send();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_EQ(dialog->spool(), nullptr);
+    EXPECT_EQ(starter.starts, 0);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, "La transmission de la facture a causé une erreur.");
+    EXPECT_EQ(boxes.boxes[1].text, "CAdzException:(-2):Keine Datei zum Versenden vorhanden!");
 }

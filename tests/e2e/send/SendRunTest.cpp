@@ -1,0 +1,165 @@
+// "bvals_cl /v" as a user starts it, unattended, against a local billing centre: it logs in, shows
+// what waits in the spool directory, and on "send" transmits it and books the result.
+
+#include "app/ClientRun.h"
+#include "billing/SampleFiles.h"
+#include "billing/ZipContents.h"
+#include "bvcentre/BillingCentre.h"
+#include "config/Profile.h"
+#include "registry/TempDir.h"
+#include "registry/TempRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+namespace bv {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ClientRun;
+
+const char* const User = "dupont";
+const char* const Password = "geheim";
+
+class SendRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_centre.start());
+        testing::Account account;
+        account.user = User;
+        account.password = Password;
+        account.contracts = {{"004711", "Cabinet Dupont"}};
+        m_centre.addAccount(account);
+
+        TempRegistry::Installation installation;
+        installation.loginUrl = m_centre.url("/login");
+        installation.defaultSpooldir = m_spool.path().string();
+        m_registry.install(installation);
+        Profile profile(m_registry.registry());
+        profile.writeString(section::General, "LoginSuccess", "1");
+        profile.writeString(section::Abrechnungsversand, "spooldir", m_spool.path().string());
+        profile.writeString(section::Abrechnungsversand, "URL", m_centre.url("/upload"));
+        profile.writeString(section::Abrechnungsversand, "AliveURL", m_centre.url("/alive"));
+    }
+
+    ClientRun::Result send(std::vector<std::string> answers)
+    {
+        ClientRun run;
+        run.arguments = {"/v"};
+        run.answers = std::move(answers);
+        run.registryDir = m_registry.directory();
+        return run.run();
+    }
+
+    std::string profileValue(const std::string& key)
+    {
+        Registry registry(m_registry.machineFile(), m_registry.userFile());
+        return Profile(registry).readString(section::Abrechnungsversand, key, "<missing>");
+    }
+
+    static std::string transcript(const ClientRun::Result& result)
+    {
+        std::string text;
+        for (const auto& line : result.transcript)
+            text += line + "\n";
+        return text + result.output;
+    }
+
+    static bool hasLine(const ClientRun::Result& result, const std::string& line)
+    {
+        return std::find(result.transcript.begin(), result.transcript.end(), line) != result.transcript.end();
+    }
+
+    testing::BillingCentre m_centre;
+    TempRegistry m_registry;
+    TempDir m_spool{"bv-e2e-spool-"};
+};
+
+TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
+{
+    samples::XmlInvoiceSpec spec;
+    spec.ean = "7601000000017";
+    m_spool.write("r1.xml", samples::xmlInvoice(spec));
+    m_spool.write("r2.xml", samples::xmlInvoice(spec));
+    m_spool.write("zz-defekt.xml", "<invoice:request"); // not well-formed: quarantined, not sent
+
+    const auto result = send({std::string("login\t") + User + "\t" + Password, "send"});
+    ASSERT_FALSE(result.timedOut) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\topen")) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tNombre de factures :\t2")) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tClient :\tPraxis Dr. Beispiel")) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\tclose\tok")) << transcript(result);
+
+    const auto uploads = m_centre.requests("/upload");
+    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    const auto& upload = uploads[0];
+    EXPECT_EQ(upload.query.find("ean_party")->second, "7601000000017");
+    EXPECT_EQ(upload.query.find("nichtbuchen")->second, "0");
+    EXPECT_EQ(upload.httpVersion, "HTTP/1.0");
+    const fs::path received = m_spool.write("received.zip.bin", upload.body);
+    const auto entries = samples::readZip(received);
+    ASSERT_TRUE(entries.has_value());
+    std::set<std::string> names;
+    for (const auto& entry : *entries)
+        names.insert(entry.name);
+    EXPECT_EQ(names, (std::set<std::string>{"r1.xml", "r2.xml"}));
+    fs::remove(received);
+
+    EXPECT_TRUE(fs::exists(m_spool.file("Sent/r1.xml")));
+    EXPECT_TRUE(fs::exists(m_spool.file("Sent/r2.xml")));
+    EXPECT_FALSE(fs::exists(m_spool.file("r1.xml")));
+    EXPECT_TRUE(fs::exists(m_spool.file("Error/zz-defekt.xml")));
+    EXPECT_EQ(profileValue("7601000000017:last_stapel"), "1");
+    EXPECT_EQ(profileValue("7601000000017:last_send").size(), 15u); // yyyymmdd:hhmmss
+}
+
+TEST_F(SendRun, ChzFileIsSentByteForByteAndBooked)
+{
+    samples::ChzSpec spec;
+    spec.stapelNr = "27";
+    const std::string chz = samples::chzFile(spec) + std::string(5000, '\x01');
+    m_spool.write("abrechnung.chz", chz);
+
+    const auto result = send({std::string("login\t") + User + "\t" + Password, "send"});
+    ASSERT_FALSE(result.timedOut) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tClient / pile:\t004711 / 27")) << transcript(result);
+    const auto uploads = m_centre.requests("/upload");
+    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    EXPECT_EQ(uploads[0].body, chz);
+    EXPECT_EQ(uploads[0].query.find("vertnr")->second, "004711");
+    EXPECT_FALSE(fs::exists(m_spool.file("abrechnung.chz")));
+    EXPECT_TRUE(fs::exists(m_spool.file("abrechnung.~RZ")));
+    EXPECT_EQ(profileValue("004711:last_stapel"), "27");
+}
+
+TEST_F(SendRun, CancelOrRefusedUploadLeavesEverythingInPlace)
+{
+    m_spool.write("abrechnung.chz", samples::chzFile({}));
+
+    auto result = send({std::string("login\t") + User + "\t" + Password, "cancel"});
+    ASSERT_FALSE(result.timedOut) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\tclose\tcancel")) << transcript(result);
+    EXPECT_TRUE(m_centre.requests("/upload").empty());
+
+    testing::ScriptedReply refusal;
+    refusal.body = "Stapel abgelehnt";
+    m_centre.script("/upload", refusal);
+    result = send({std::string("login\t") + User + "\t" + Password, "send"});
+    ASSERT_FALSE(result.timedOut) << transcript(result);
+    EXPECT_EQ(m_centre.requests("/upload").size(), 1u) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "MSG\tbrevalis\terror\tok\tBeim Versenden der Abrechnungsdatei ist ein Fehler "
+                                "aufgetreten:\\nStapel abgelehnt"))
+        << transcript(result);
+
+    EXPECT_TRUE(fs::exists(m_spool.file("abrechnung.chz")));
+    EXPECT_EQ(profileValue("004711:last_stapel"), "<missing>");
+}
+
+} // namespace
+} // namespace bv
