@@ -1,0 +1,48 @@
+// One transmission of a spool directory in a process of its own, so that a test can kill the
+// client in the middle of it: billing_send_once <chz|cha> <spool directory> <session id>.
+// The profile comes from BVALS_REGISTRY_DIR; messages go to stderr; prints "confirmed" or
+// "not confirmed" at the end.
+
+#include "billing/formats/cha/CCHASpool.h"
+#include "billing/formats/chz/CCHZSpool.h"
+#include "config/Profile.h"
+#include "net/UploadThread.h"
+#include "platform/Files.h"
+#include "platform/MessageBoxes.h"
+#include "platform/Registry.h"
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+int main(int argc, char** argv)
+{
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: billing_send_once <chz|cha> <spool directory> <session id>\n");
+        return 2;
+    }
+    const std::string kind = argv[1];
+    auto registry = bv::Registry::fromEnvironment();
+    bv::Profile profile(*registry);
+    bv::ConsoleMessageBoxes boxes;
+    bv::files::RemovableProbe probe;
+    std::unique_ptr<bv::CAbrechnungSpool> spool;
+    if (kind == "chz")
+        spool = std::make_unique<bv::CCHZSpool>(boxes, profile, probe, argv[2]);
+    else
+        spool = std::make_unique<bv::CCHASpool>(boxes, profile, probe, argv[2]);
+
+    bv::CurlUploadStarter starter;
+    bv::SendContext context;
+    context.sessionId = argv[3];
+    context.agent = "billing_send_once";
+    context.starter = &starter;
+    if (spool->StartSend(context) != 1)
+        return 1;
+    std::printf("started\n");
+    std::fflush(stdout);
+    spool->sendRequest().done.wait();
+    spool->FinishSend();
+    std::printf(spool->transmissionConfirmed() ? "confirmed\n" : "not confirmed\n");
+    return 0;
+}
