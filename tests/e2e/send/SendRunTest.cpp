@@ -54,6 +54,10 @@ protected:
         run.arguments = {"/v"};
         run.answers = std::move(answers);
         run.registryDir = m_registry.directory();
+        // A confirmed transmission opens the main window on the billing centre's next page.
+        run.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
+        run.env["QTWEBENGINE_CHROMIUM_FLAGS"] =
+            "--no-sandbox --disable-gpu --disable-background-networking --disable-component-update";
         return run.run();
     }
 
@@ -89,7 +93,7 @@ TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
     m_spool.write("r2.xml", samples::xmlInvoice(spec));
     m_spool.write("zz-defekt.xml", "<invoice:request"); // not well-formed: quarantined, not sent
 
-    const auto result = send({std::string("login\t") + User + "\t" + Password, "send"});
+    const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"});
     ASSERT_FALSE(result.timedOut) << transcript(result);
     EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\topen")) << transcript(result);
     EXPECT_TRUE(hasLine(result, "FIELD\tNombre de factures :\t2")) << transcript(result);
@@ -99,6 +103,8 @@ TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
     const auto uploads = m_centre.requests("/upload");
     ASSERT_EQ(uploads.size(), 1u) << transcript(result);
     const auto& upload = uploads[0];
+    // XML invoices carry no customer number: the package goes under that of -1, by its sender EAN.
+    EXPECT_EQ(upload.query.find("vertnr")->second, "-00001");
     EXPECT_EQ(upload.query.find("ean_party")->second, "7601000000017");
     EXPECT_EQ(upload.query.find("nichtbuchen")->second, "0");
     EXPECT_EQ(upload.httpVersion, "HTTP/1.0");
@@ -126,8 +132,9 @@ TEST_F(SendRun, ChzFileIsSentByteForByteAndBooked)
     const std::string chz = samples::chzFile(spec) + std::string(5000, '\x01');
     m_spool.write("abrechnung.chz", chz);
 
-    const auto result = send({std::string("login\t") + User + "\t" + Password, "send"});
+    const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"});
     ASSERT_FALSE(result.timedOut) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tpage\t" + m_centre.url("/app/next"))) << transcript(result);
     EXPECT_TRUE(hasLine(result, "FIELD\tClient / pile:\t004711 / 27")) << transcript(result);
     const auto uploads = m_centre.requests("/upload");
     ASSERT_EQ(uploads.size(), 1u) << transcript(result);
