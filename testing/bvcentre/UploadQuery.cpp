@@ -16,7 +16,7 @@ bool isDigits(std::string_view text)
     return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A decimal number that may be negative ("-1" marks "no batch" and "no EAN").
+// A decimal number that may be negative ("-1" marks "no batch", "no EAN" and "no customer number").
 bool isNumber(std::string_view text)
 {
     return isDigits(startsWith(text, "-") ? text.substr(1) : text);
@@ -40,7 +40,8 @@ std::string uploadQueryFault(const FormFields& query)
             return name;
         }
     }
-    if (!isDigits(value("vertnr"))) {
+    // XML invoice packages carry no customer number: the client sends "-1" printed as "%06d", "-00001".
+    if (!isNumber(value("vertnr"))) {
         return "vertnr";
     }
     if (!isTypeCode(value("typ"))) {

@@ -141,6 +141,7 @@ void MainWindow::onStatusText(const QString& pageUrl, const QString& text)
 
 void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
 {
+    m_navigating = loading.status() == QWebEngineLoadingInfo::LoadStartedStatus;
     if (loading.status() != QWebEngineLoadingInfo::LoadSucceededStatus &&
         loading.status() != QWebEngineLoadingInfo::LoadFailedStatus)
         return;
@@ -149,8 +150,12 @@ void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
     if (!m_transcript->active() || m_ended)
         return;
     m_transcript->field(PageField, url.toString().toStdString());
-    const auto answerAfterPage = [this] {
-        if (m_ended)
+    const int number = ++m_pagesLoaded;
+    const auto answerAfterPage = [this, number] {
+        // A page that loads behind a dialog of this window (the send dialog opened by the page itself),
+        // or one that a later page has replaced, is not where the run waits for the user.
+        QWidget* modal = QApplication::activeModalWidget();
+        if (m_ended || m_navigating || number != m_pagesLoaded || (modal && modal != this))
             return;
         if (m_transcript->takeAnswer([](const std::string& answer) { return answer == CloseAnswer; }) && m_controller)
             m_controller->onCloseCommand();
@@ -160,7 +165,6 @@ void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
         return;
     }
     // Give the page a moment to paint before its picture is taken.
-    const int number = ++m_screenshots;
     QTimer::singleShot(ScreenshotDelayMs, this, [this, number, answerAfterPage] {
         saveScreenshot(this, "main-window-" + std::to_string(number));
         answerAfterPage();

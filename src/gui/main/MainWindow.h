@@ -98,7 +98,8 @@ private:
     std::vector<QPointer<PopupWindow>> m_popups;
     std::unique_ptr<DialogTranscript> m_transcript;
     bool m_ended = false;
-    int m_screenshots = 0; // pictures taken in a demo run
+    int m_pagesLoaded = 0;     // pages loaded so far; names the demo's pictures
+    bool m_navigating = false; // a page is loading
 };
 
 } // namespace bv
