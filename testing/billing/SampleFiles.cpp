@@ -45,44 +45,44 @@ std::string serviceLine(int n)
 
 } // namespace
 
-std::string xmlInvoice(const XmlInvoiceSpec& spec)
+std::string xmlInvoice(const XmlInvoiceSpec& sample)
 {
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
     xml += "<invoice:request xmlns:invoice=\"http://www.forum-datenaustausch.ch/invoice\" "
            "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" language=\"fr\" modus=\"production\" "
            "role=\"" +
-           spec.role + "\" validation_status=\"0\">\n";
-    xml += "  <invoice:processing>\n    <invoice:transport from=\"" + spec.ean +
+           sample.role + "\" validation_status=\"0\">\n";
+    xml += "  <invoice:processing>\n    <invoice:transport from=\"" + sample.ean +
            "\" to=\"7601000000002\">\n      <invoice:via via=\"7601000000003\" sequence_id=\"1\"/>\n"
            "    </invoice:transport>\n  </invoice:processing>\n";
     xml += "  <invoice:payload type=\"invoice\" storno=\"false\" copy=\"false\">\n";
     xml += "    <invoice:invoice request_timestamp=\"1700000000\" request_date=\"2023-11-14T00:00:00\" "
            "request_id=\"R-1\"";
-    if (spec.timestamp)
-        xml += " invoice_timestamp=\"" + std::to_string(*spec.timestamp) + "\"";
+    if (sample.timestamp)
+        xml += " invoice_timestamp=\"" + std::to_string(*sample.timestamp) + "\"";
     xml += "/>\n    <invoice:body role_title=\"Arzt\" role=\"physician\" place=\"practice\">\n";
     xml += "      <invoice:tiers_garant payment_period=\"P30D\">\n";
-    xml += "        <invoice:biller ean_party=\"" + spec.ean + "\"/>\n";
-    xml += "        <invoice:provider ean_party=\"" + spec.ean +
+    xml += "        <invoice:biller ean_party=\"" + sample.ean + "\"/>\n";
+    xml += "        <invoice:provider ean_party=\"" + sample.ean +
            "\">\n          <invoice:company>\n"
            "            <invoice:companyname>" +
-           spec.companyName + "</invoice:companyname>\n          </invoice:company>\n        </invoice:provider>\n";
+           sample.companyName + "</invoice:companyname>\n          </invoice:company>\n        </invoice:provider>\n";
     xml += "        <invoice:guarantor>\n          <invoice:person salutation=\"Herr\">\n"
            "            <invoice:familyname>" +
-           spec.familyName + "</invoice:familyname>\n            <invoice:givenname>" + spec.givenName +
+           sample.familyName + "</invoice:familyname>\n            <invoice:givenname>" + sample.givenName +
            "</invoice:givenname>\n          </invoice:person>\n        </invoice:guarantor>\n";
-    xml += "        <invoice:balance currency=\"" + spec.currency + "\"";
-    if (spec.amountDue)
-        xml += " amount_due=\"" + *spec.amountDue + "\"";
-    xml += " amount=\"" + spec.amountDue.value_or("0") + "\"/>\n      </invoice:tiers_garant>\n";
-    if (spec.withSender)
-        xml += "      <invoice:sender ean_party=\"" + spec.ean + "\"/>\n";
+    xml += "        <invoice:balance currency=\"" + sample.currency + "\"";
+    if (sample.amountDue)
+        xml += " amount_due=\"" + *sample.amountDue + "\"";
+    xml += " amount=\"" + sample.amountDue.value_or("0") + "\"/>\n      </invoice:tiers_garant>\n";
+    if (sample.withSender)
+        xml += "      <invoice:sender ean_party=\"" + sample.ean + "\"/>\n";
     else
         xml += "      <invoice:sender/>\n";
     xml += "      <invoice:services>\n";
     const std::string closing = "      </invoice:services>\n    </invoice:body>\n  </invoice:payload>\n"
                                 "</invoice:request>\n";
-    for (int n = 1; xml.size() + closing.size() < spec.targetSize; ++n)
+    for (int n = 1; xml.size() + closing.size() < sample.targetSize; ++n)
         xml += serviceLine(n);
     xml += closing;
     return xml;
@@ -90,25 +90,25 @@ std::string xmlInvoice(const XmlInvoiceSpec& spec)
 
 std::string xmlInvoice(const std::string& ean, const std::string& amountDue, std::int64_t timestamp)
 {
-    XmlInvoiceSpec spec;
-    spec.ean = ean;
-    spec.amountDue = amountDue;
-    spec.timestamp = timestamp;
-    return xmlInvoice(spec);
+    XmlInvoiceSpec sample;
+    sample.ean = ean;
+    sample.amountDue = amountDue;
+    sample.timestamp = timestamp;
+    return xmlInvoice(sample);
 }
 
-std::string chzFile(const ChzSpec& spec)
+std::string chzFile(const ChzSpec& sample)
 {
     std::string text = "[Daten]\r\nZeilen=2\r\n\r\n[Allgemein]\r\n";
     const auto key = [&text](const char* name, const std::optional<std::string>& value) {
         if (value)
             text += std::string(name) + "=" + *value + "\r\n";
     };
-    key("KuNr", spec.kuNr);
-    key("StapelNr", spec.stapelNr);
-    key("Datum", spec.datum);
-    key("AnzRech", spec.anzRech);
-    key("TotalNetto", spec.totalNetto);
+    key("KuNr", sample.kuNr);
+    key("StapelNr", sample.stapelNr);
+    key("Datum", sample.datum);
+    key("AnzRech", sample.anzRech);
+    key("TotalNetto", sample.totalNetto);
     text += "\r\n[Rechnungen]\r\n1=Rechnung 1\r\n";
     return text;
 }

@@ -22,7 +22,7 @@ struct XmlInvoiceSpec
     // Service lines are added until the document reaches about this size.
     std::size_t targetSize = 0;
 };
-std::string xmlInvoice(const XmlInvoiceSpec& spec);
+std::string xmlInvoice(const XmlInvoiceSpec& sample);
 std::string xmlInvoice(const std::string& ean, const std::string& amountDue, std::int64_t timestamp);
 
 // A CHZ file: some bytes of body and the summary section "Allgemein". Keys set to nullopt are left out.
@@ -34,7 +34,7 @@ struct ChzSpec
     std::optional<std::string> anzRech = "3";
     std::optional<std::string> totalNetto = "1234.56";
 };
-std::string chzFile(const ChzSpec& spec);
+std::string chzFile(const ChzSpec& sample);
 
 // Fixed-record files, as small as the file-type detection accepts them.
 // 256-byte records ending in CR LF; version in bytes 8-9, kind in bytes 22-25.

@@ -59,12 +59,12 @@ protected:
     fs::path invoice(const std::string& name, const std::string& ean = Ean, std::int64_t timestamp = 1700000000,
                      const std::string& company = "Praxis Dr. Beispiel")
     {
-        XmlInvoiceSpec spec;
-        spec.ean = ean;
-        spec.timestamp = timestamp;
-        spec.companyName = company;
-        spec.amountDue = "10.05";
-        return m_spool.write(name, samples::xmlInvoice(spec));
+        XmlInvoiceSpec sample;
+        sample.ean = ean;
+        sample.timestamp = timestamp;
+        sample.companyName = company;
+        sample.amountDue = "10.05";
+        return m_spool.write(name, samples::xmlInvoice(sample));
     }
 
     std::string spoolDir() const { return m_spool.path().string() + "/"; }
@@ -210,9 +210,9 @@ TEST_F(CCHADateiTest, DateRangeOfTheInvoiceDays)
         TempDir spool;
         int n = 0;
         for (const auto& stamp : row.stamps) {
-            XmlInvoiceSpec spec;
-            spec.timestamp = stamp;
-            spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(spec));
+            XmlInvoiceSpec sample;
+            sample.timestamp = stamp;
+            spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(sample));
         }
         CCHADatei cha(spool.path().string(), false, false, m_boxes);
         EXPECT_EQ(cha.dateRangeText(), row.range);
@@ -235,9 +235,9 @@ TEST_F(CCHADateiTest, TotalOfTheAmountsDue)
         TempDir spool;
         int n = 0;
         for (const auto& amount : row.amounts) {
-            XmlInvoiceSpec spec;
-            spec.amountDue = amount;
-            spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(spec));
+            XmlInvoiceSpec sample;
+            sample.amountDue = amount;
+            spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(sample));
         }
         CCHADatei cha(spool.path().string(), false, false, m_boxes);
         EXPECT_EQ(cha.totalAmount(), row.total);
@@ -328,11 +328,11 @@ void writeIncompressibleInvoices(TempDir& spool, int count)
 {
     std::mt19937 random(42);
     for (int i = 0; i < count; ++i) {
-        XmlInvoiceSpec spec;
-        spec.companyName.clear();
+        XmlInvoiceSpec sample;
+        sample.companyName.clear();
         for (int k = 0; k < 20000; ++k)
-            spec.companyName += static_cast<char>('a' + random() % 26);
-        spool.write(strFormat("i%d.xml", i), samples::xmlInvoice(spec));
+            sample.companyName += static_cast<char>('a' + random() % 26);
+        spool.write(strFormat("i%d.xml", i), samples::xmlInvoice(sample));
     }
 }
 

@@ -13,8 +13,8 @@ using samples::ChzSpec;
 TEST(CCHZDatei, ReadsTheSummary)
 {
     TempDir dir;
-    const ChzSpec spec{"4711", "12", " 07.03.2013 ", "3", "1234.56"};
-    const auto path = dir.write("CH0001.chz", samples::chzFile(spec));
+    const ChzSpec sample{"4711", "12", " 07.03.2013 ", "3", "1234.56"};
+    const auto path = dir.write("CH0001.chz", samples::chzFile(sample));
 
     CCHZDatei chz(path.string());
     EXPECT_EQ(chz.GetCustomerNumber(), 4711);
@@ -41,9 +41,9 @@ TEST(CCHZDatei, NetTotalIsConvertedExactlyAndRoundedDown)
         {"1234.56", 123456}, {"-0.5", -50}, {"0.1", 10}, {"19.99", 1999}, {"-0.555", -56}, {"7.009", 700}, {"", 0},
     };
     for (const auto& [text, cents] : rows) {
-        ChzSpec spec;
-        spec.totalNetto = text;
-        CCHZDatei chz(dir.write("a.chz", samples::chzFile(spec)).string());
+        ChzSpec sample;
+        sample.totalNetto = text;
+        CCHZDatei chz(dir.write("a.chz", samples::chzFile(sample)).string());
         EXPECT_EQ(chz.totalAmount(), cents) << text;
     }
 }
@@ -51,15 +51,15 @@ TEST(CCHZDatei, NetTotalIsConvertedExactlyAndRoundedDown)
 TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
 {
     TempDir dir;
-    const auto missing = [](ChzSpec spec, std::optional<std::string> ChzSpec::*key) {
-        spec.*key = std::nullopt;
-        return spec;
+    const auto missing = [](ChzSpec sample, std::optional<std::string> ChzSpec::*key) {
+        sample.*key = std::nullopt;
+        return sample;
     };
     const ChzSpec nothing{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
     const ChzSpec onlyCustomer{"1", std::nullopt, std::nullopt, std::nullopt, std::nullopt};
     const struct
     {
-        ChzSpec spec;
+        ChzSpec sample;
         std::string message;
     } rows[] = {
         {nothing, "Fehler in Abrechnungsdatei: Pflichtfeld KuNr fehlt!"},
@@ -70,7 +70,7 @@ TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
     };
     for (const auto& row : rows) {
         try {
-            CCHZDatei chz(dir.write("a.chz", samples::chzFile(row.spec)).string());
+            CCHZDatei chz(dir.write("a.chz", samples::chzFile(row.sample)).string());
             ADD_FAILURE() << row.message;
         } catch (const CAdzException& e) {
             EXPECT_EQ(e.code(), 34);
@@ -82,9 +82,9 @@ TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
 TEST(CCHZDatei, EmptyValuesArePresent)
 {
     TempDir dir;
-    ChzSpec spec;
-    spec.kuNr = spec.datum = spec.anzRech = "";
-    CCHZDatei chz(dir.write("a.chz", samples::chzFile(spec)).string());
+    ChzSpec sample;
+    sample.kuNr = sample.datum = sample.anzRech = "";
+    CCHZDatei chz(dir.write("a.chz", samples::chzFile(sample)).string());
     EXPECT_EQ(chz.GetCustomerNumber(), 0);
     EXPECT_EQ(chz.dateText(), "00000000");
     EXPECT_EQ(chz.invoiceCount(), 0);

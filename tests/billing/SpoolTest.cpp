@@ -188,10 +188,10 @@ TEST_F(SpoolTest, MarkingSentOnARemovableMediumCanBeRetried)
 
 TEST_F(SpoolTest, ChaSpoolRemembersTransmissionsUnderTheSenderEan)
 {
-    samples::XmlInvoiceSpec spec;
-    spec.ean = "7601000000055";
-    m_spool.write("a.xml", samples::xmlInvoice(spec));
-    m_spool.write("b.xml", samples::xmlInvoice(spec));
+    samples::XmlInvoiceSpec sample;
+    sample.ean = "7601000000055";
+    m_spool.write("a.xml", samples::xmlInvoice(sample));
+    m_spool.write("b.xml", samples::xmlInvoice(sample));
     m_profile.writeString(section::Abrechnungsversand, "7601000000055:last_stapel", "5");
     m_profile.writeString(section::Abrechnungsversand, "7601000000055:last_send", "20231114:080910");
     m_profile.writeString(section::Abrechnungsversand, "-00001:last_stapel", "99");

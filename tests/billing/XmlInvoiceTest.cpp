@@ -14,14 +14,14 @@ using samples::XmlInvoiceSpec;
 TEST(XmlInvoice, FullParseReadsTheValuesTheClientNeeds)
 {
     TempDir dir;
-    XmlInvoiceSpec spec;
-    spec.ean = "7601000123456";
-    spec.amountDue = "12.35";
-    spec.timestamp = 1700000000;
-    spec.familyName = "Müller";
-    spec.givenName = "Anne-Marie";
-    spec.companyName = "Cabinet médical Beau-Site";
-    const auto path = dir.write("a.xml", samples::xmlInvoice(spec));
+    XmlInvoiceSpec sample;
+    sample.ean = "7601000123456";
+    sample.amountDue = "12.35";
+    sample.timestamp = 1700000000;
+    sample.familyName = "Müller";
+    sample.givenName = "Anne-Marie";
+    sample.companyName = "Cabinet médical Beau-Site";
+    const auto path = dir.write("a.xml", samples::xmlInvoice(sample));
 
     XmlInvoice invoice(path.string(), true);
     EXPECT_TRUE(invoice.parsed());
@@ -54,11 +54,11 @@ TEST(XmlInvoice, AmountDueAndRole)
         {"12.359", "Production", 1235, false}, // more decimals are cut; the role compares exactly
     };
     for (const auto& row : rows) {
-        XmlInvoiceSpec spec;
-        spec.amountDue = row.amount;
-        spec.role = row.role;
+        XmlInvoiceSpec sample;
+        sample.amountDue = row.amount;
+        sample.role = row.role;
         XmlInvoice invoice;
-        ASSERT_TRUE(invoice.ParseText(samples::xmlInvoice(spec)));
+        ASSERT_TRUE(invoice.ParseText(samples::xmlInvoice(sample)));
         EXPECT_EQ(invoice.amountDue(), row.cents) << row.amount.value_or("(none)");
         EXPECT_EQ(invoice.production(), row.production) << row.role;
     }
@@ -125,10 +125,10 @@ TEST(XmlInvoice, NamesAreTakenOnlyUnderTheirPaths)
 
 TEST(XmlInvoice, TextSplitByEntitiesOrBlocksIsOneName)
 {
-    XmlInvoiceSpec spec;
-    spec.companyName = "Gruppenpraxis Meier &amp; Partner";
+    XmlInvoiceSpec sample;
+    sample.companyName = "Gruppenpraxis Meier &amp; Partner";
     // Push the company name across the 8192-byte block boundary.
-    std::string document = samples::xmlInvoice(spec);
+    std::string document = samples::xmlInvoice(sample);
     const auto at = document.find("Gruppenpraxis");
     document.insert(document.rfind('\n', at) + 1, std::string(8192 - at % 8192 - 5, ' '));
     ASSERT_NE(document.find("Meier"), std::string::npos);
@@ -163,12 +163,12 @@ TEST(XmlInvoice, QuickCheckLooksForTheRootInTheFirstBlock)
 TEST(XmlInvoice, LargeFileIsStreamed)
 {
     TempDir dir;
-    XmlInvoiceSpec spec;
-    spec.targetSize = 300000;
-    const auto path = dir.write("big.xml", samples::xmlInvoice(spec));
+    XmlInvoiceSpec sample;
+    sample.targetSize = 300000;
+    const auto path = dir.write("big.xml", samples::xmlInvoice(sample));
     XmlInvoice invoice(path.string());
     EXPECT_TRUE(invoice.IsInvoice(true)) << invoice.ErrorText();
-    EXPECT_EQ(invoice.senderEan(), spec.ean);
+    EXPECT_EQ(invoice.senderEan(), sample.ean);
 }
 
 TEST(XmlInvoice, UnreadableFileIsAnErrorNotARefusal)
