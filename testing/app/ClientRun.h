@@ -29,6 +29,30 @@ struct ClientRun
     };
 
     Result run() const;
+
+    // A client started in the background: the test acts while it runs, then waits for it or ends it.
+    class Running
+    {
+    public:
+        Running(Running&& other) noexcept;
+        ~Running(); // kills a client still running
+        bool exited() const;
+        Result wait(std::chrono::seconds timeout); // kills it after the time-out
+        Result terminate();                       // SIGTERM, then wait
+        std::vector<std::string> transcript() const;
+        // Waits until a transcript line equal to `line` (or starting with it) appears.
+        bool waitForLine(const std::string& line, std::chrono::milliseconds timeout, bool prefix = false) const;
+
+    private:
+        friend struct ClientRun;
+        Running(int pid, std::filesystem::path work);
+        Result collect(int status, bool timedOut);
+        int m_pid;
+        std::filesystem::path m_work;
+        mutable bool m_exited = false;
+        mutable int m_status = 0;
+    };
+    Running start() const;
 };
 
 // Path of a program in the build's bin directory ($BV_BIN_DIR).

@@ -86,6 +86,8 @@ public:
 
     bool logoutRequested() const { return m_logoutRequested; }
     bool ended() const { return m_ended; }
+    // A dialog the window started (login, send, setup, ...) is running.
+    bool dialogRunning() const { return m_modalDepth > 0; }
     const std::string& pendingRequestFile() const { return m_pendingRequestFile; }
     const std::string& startAddressOverride() const { return m_startAddressOverride; }
 

@@ -154,8 +154,7 @@ void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
     const auto answerAfterPage = [this, number] {
         // A page that loads behind a dialog of this window (the send dialog opened by the page itself),
         // or one that a later page has replaced, is not where the run waits for the user.
-        QWidget* modal = QApplication::activeModalWidget();
-        if (m_ended || m_navigating || number != m_pagesLoaded || (modal && modal != this))
+        if (m_ended || m_navigating || number != m_pagesLoaded || (m_controller && m_controller->dialogRunning()))
             return;
         if (m_transcript->takeAnswer([](const std::string& answer) { return answer == CloseAnswer; }) && m_controller)
             m_controller->onCloseCommand();
