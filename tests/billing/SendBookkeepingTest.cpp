@@ -3,6 +3,7 @@
 #include "billing/FakeUploadStarter.h"
 #include "billing/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
+#include "billing/SpoolFixtures.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
@@ -13,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <regex>
@@ -26,13 +26,6 @@ using namespace std::chrono_literals;
 
 const char* const SendFailed = "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\n";
 
-class FakeRemovableProbe : public files::RemovableProbe
-{
-public:
-    bool removable = false;
-    bool isRemovable(const fs::path&) const override { return removable; }
-};
-
 std::string nowText()
 {
     return LocalTimeText(std::time(nullptr), "%Y%m%d:%H%M%S");
@@ -41,20 +34,7 @@ std::string nowText()
 class SendBookkeepingTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        m_previousTmp = tmp ? tmp : "";
-        setenv("TMPDIR", m_temp.path().c_str(), 1);
-        m_profile.writeString(section::Abrechnungsversand, "URL", "http://centre.test/upload");
-    }
-    void TearDown() override
-    {
-        if (m_previousTmp.empty())
-            unsetenv("TMPDIR");
-        else
-            setenv("TMPDIR", m_previousTmp.c_str(), 1);
-    }
+    void SetUp() override { m_profile.writeString(section::Abrechnungsversand, "URL", "http://centre.test/upload"); }
 
     std::unique_ptr<CAbrechnungSpool> chzSpool(const samples::ChzSpec& chz = {})
     {
@@ -88,21 +68,12 @@ protected:
         spool.FinishSend();
     }
 
-    // Every file below the spool directory with its bytes.
-    std::map<std::string, std::string> spoolFiles() const
-    {
-        std::map<std::string, std::string> out;
-        for (const auto& entry : fs::recursive_directory_iterator(m_spool.path()))
-            if (entry.is_regular_file())
-                out[fs::relative(entry.path(), m_spool.path()).string()] = files::readFile(entry.path()).value_or("?");
-        return out;
-    }
+    std::map<std::string, std::string> spoolFiles() const { return filesBelow(m_spool.path()); }
 
     TempRegistry m_registry;
     Profile m_profile{m_registry.registry()};
     TempDir m_spool;
-    TempDir m_temp;
-    std::string m_previousTmp;
+    ScopedTemporaryDirectory m_temp;
     RecordingMessageBoxes m_boxes;
     FakeRemovableProbe m_probe;
     FakeUploadStarter m_starter;

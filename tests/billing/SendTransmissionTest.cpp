@@ -2,6 +2,7 @@
 
 #include "billing/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
+#include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
@@ -187,14 +188,7 @@ protected:
         spool.FinishSend();
     }
 
-    std::map<std::string, std::string> spoolFiles() const
-    {
-        std::map<std::string, std::string> out;
-        for (const auto& entry : fs::recursive_directory_iterator(m_spool.path()))
-            if (entry.is_regular_file())
-                out[fs::relative(entry.path(), m_spool.path()).string()] = files::readFile(entry.path()).value_or("?");
-        return out;
-    }
+    std::map<std::string, std::string> spoolFiles() const { return filesBelow(m_spool.path()); }
 
     TempRegistry m_registry;
     Profile m_profile{m_registry.registry()};

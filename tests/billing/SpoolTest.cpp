@@ -2,6 +2,7 @@
 
 #include "billing/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
+#include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
@@ -15,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -25,29 +25,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class FakeRemovableProbe : public files::RemovableProbe
-{
-public:
-    bool removable = false;
-    bool isRemovable(const fs::path&) const override { return removable; }
-};
-
 class SpoolTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_previousTmp = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
-        setenv("TMPDIR", m_temp.path().c_str(), 1);
-    }
-    void TearDown() override
-    {
-        if (m_previousTmp.empty())
-            unsetenv("TMPDIR");
-        else
-            setenv("TMPDIR", m_previousTmp.c_str(), 1);
-    }
-
     std::string spoolDir() const { return m_spool.path().string() + "/"; }
     std::unique_ptr<CCHZSpool> chzSpool()
     {
@@ -57,8 +37,7 @@ protected:
     TempRegistry m_registry;
     Profile m_profile{m_registry.registry()};
     TempDir m_spool;
-    TempDir m_temp;
-    std::string m_previousTmp;
+    ScopedTemporaryDirectory m_temp;
     RecordingMessageBoxes m_boxes;
     FakeRemovableProbe m_probe;
 };
