@@ -420,13 +420,9 @@ TEST_F(SendBookkeepingTest, WriteProtectedRemovableDriveAsksToRetry)
         m_boxes.onShow = nullptr;
 
         EXPECT_TRUE(spool->transmissionConfirmed());
-        EXPECT_EQ(m_boxes.boxes.size(), row.answers.size());
-        for (const auto& box : m_boxes.boxes) {
-            EXPECT_EQ(box.text, "Die Abrechnungsdatei konnte nicht als erfolgreich versendet markiert werden.\n"
-                                "Überprüfen Sie bitte, ob die Diskette schreibgeschützt ist.");
-            EXPECT_EQ(box.buttons, MbButtons::RetryCancel);
-            EXPECT_EQ(box.icon, MbIcon::Warning);
-        }
+        EXPECT_EQ(m_boxes.boxes.size(), row.answers.size()) << "one question per failed rename";
+        for (const auto& box : m_boxes.boxes)
+            EXPECT_EQ(box.buttons, MbButtons::RetryCancel) << box.text;
         EXPECT_EQ(fs::exists(m_spool.file("abrechnung.chz")), !row.markedInTheEnd);
         EXPECT_EQ(fs::is_regular_file(m_spool.file("abrechnung.~RZ")), row.markedInTheEnd);
         EXPECT_FALSE(fs::exists(m_temp.path() / "abrechnung.~RZ")) << "the temporary copy goes in both cases";
