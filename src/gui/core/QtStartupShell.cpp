@@ -2,7 +2,10 @@
 
 #include "app/core/ClientApp.h"
 #include "config/SetupController.h"
+#include "gui/main/MainWindowLauncher.h"
+#include "gui/send/SendLauncher.h"
 #include "gui/setup/SetupDialog.h"
+#include "net/UploadThread.h"
 #include "platform/Files.h"
 
 namespace bv
@@ -16,14 +19,23 @@ void QtStartupShell::runSetupDialog(ClientApp& app)
     dialog.exec();
 }
 
-void QtStartupShell::runMainWindow(ClientApp&, const std::string&, CInstanceChecker&)
+void QtStartupShell::runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker)
 {
-    // The main window with the billing centre's web application is not part of this build yet.
+    CurlUploadStarter uploads;
+    MainWindowServices services;
+    services.sendDialog = [&](QWidget* parent) { return bv::runSendDialog(app, false, {}, true, uploads, parent); };
+    services.testFileDialog = [&](QWidget* parent) { runTestFileDialog(app, uploads, parent); };
+    bv::runMainWindow(app, startRequest, checker, services);
 }
 
-void QtStartupShell::runSendDialog(ClientApp&, bool, const std::string&, bool)
+void QtStartupShell::runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory,
+                                   bool spoolOption)
 {
-    // The send dialog is not part of this build yet.
+    CurlUploadStarter uploads;
+    const std::string nextPage = bv::runSendDialog(app, standalone, spoolDirectory, spoolOption, uploads);
+    // Without a main window behind it, the send dialog opens one on the page the billing centre named.
+    if (standalone && !nextPage.empty())
+        runMainWindowOnce(app, *this, "StartURL:" + nextPage);
 }
 
 } // namespace bv
