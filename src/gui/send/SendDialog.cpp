@@ -1,6 +1,7 @@
 #include "gui/send/SendDialog.h"
 
 #include "app/send/SendTexts.h"
+#include "gui/core/Screenshot.h"
 
 #include <QEventLoop>
 #include <QGridLayout>
@@ -215,6 +216,10 @@ void SendDialog::showDialog()
         // Nothing is shown in an unattended run: the transcript tells what the dialog shows.
         m_transcript.emplace(sendtext::DialogTitle);
         writeTranscriptFields();
+        if (screenshotsWanted()) {
+            adjustSize();
+            saveScreenshot(this, "send-dialog");
+        }
         return;
     }
     adjustSize();

@@ -13,7 +13,7 @@
 #include "platform/Dispatcher.h"
 
 #include "../../net/FakePorts.h"
-#include "MainWindowFakes.h"
+#include "../../app/main/MainWindowFakes.h"
 
 #include <cstddef>
 #include <cstdint>
