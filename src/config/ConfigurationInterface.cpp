@@ -14,51 +14,6 @@ namespace bv {
 
 namespace {
 
-bool isValidUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned int codePoint = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
-        }
-        static constexpr unsigned int smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (codePoint < smallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
-// The interface file belongs to the practice software, which writes Windows-1252 like every file the
-// client exchanges with it; a value that already is UTF-8 is taken as it is. The profile holds UTF-8.
-std::string fromInterfaceFile(const std::string& bytes)
-{
-    return isValidUtf8(bytes) ? bytes : cp1252ToUtf8(bytes);
-}
-
 std::string toInterfaceFile(const std::string& utf8)
 {
     return utf8ToCp1252(utf8);
@@ -88,7 +43,7 @@ bool ConfigurationInterface::run(const std::filesystem::path& interfaceFile)
         profile::readString(Setup, RegisterSpooldir, Missing, ReadBufferSize, interfaceFile);
     if (!startsWith(newSpoolDirectory, Missing)) {
         const bool stored = m_profile.writeString(section::Abrechnungsversand, profilekey::spooldir,
-                                                  fromInterfaceFile(newSpoolDirectory));
+                                                  fromWindowsText(newSpoolDirectory));
         if (!stored && m_variant == Variant::Tool)
             m_errorStream << configtext::SpooldirNotSet << std::flush;
     }

@@ -443,5 +443,34 @@ bool DriveProbe::driveExists(char /*letter*/) const
     return false;
 }
 
+int fileErrorCause(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOENT:
+        return FileNotFound;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return BadPath;
+    case EMFILE:
+    case ENFILE:
+        return TooManyOpenFiles;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return AccessDenied;
+    case EIO:
+        return HardIO;
+    case EBUSY:
+    case ETXTBSY:
+        return SharingViolation;
+    case ENOSPC:
+        return DiskFull;
+    default:
+        return GenericException;
+    }
+}
+
 } // namespace files
 } // namespace bv

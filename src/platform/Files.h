@@ -22,6 +22,22 @@ SystemError lastSystemError(); // from errno
 
 namespace files {
 
+// The cause numbers of the framework's file errors, which messages of the system show ("Fehler: %d").
+enum FileErrorCause
+{
+    GenericException = 1,
+    FileNotFound = 2,
+    BadPath = 3,
+    TooManyOpenFiles = 4,
+    AccessDenied = 5,
+    BadSeek = 9,
+    HardIO = 10,
+    SharingViolation = 11,
+    DiskFull = 13,
+};
+// The cause number for a system error number (errno).
+int fileErrorCause(int errnoValue);
+
 // The temporary directory ($TMPDIR, else /tmp), always ending in "/".
 std::string temporaryDirectory();
 

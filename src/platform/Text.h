@@ -41,6 +41,10 @@ bool matchesPattern(std::string_view pattern, std::string_view name);
 // Text encodings: the system writes files for other programs in Windows-1252.
 std::string utf8ToCp1252(std::string_view utf8); // characters without a Windows-1252 code become '?'
 std::string cp1252ToUtf8(std::string_view cp1252);
+bool isValidUtf8(std::string_view text);
+// A text from a file that other programs write (practice software: Windows-1252): taken as it is when
+// it already is valid UTF-8, converted from Windows-1252 otherwise.
+std::string fromWindowsText(std::string_view bytes);
 // OEM code pages CP850 and CP437 to Windows-1252, one byte for one byte (iconv).
 std::string oemToAnsi(std::string_view oem, int codePage = 850);
 

@@ -207,5 +207,13 @@ TEST(Files, RemovableFlagOfDiskAndPartition)
     EXPECT_FALSE(files::DriveProbe().driveExists('B'));
 }
 
+TEST(FilesTest, SystemErrorsBecomeTheFrameworksFileErrorCauses)
+{
+    const std::pair<int, int> rows[] = {{ENOENT, 2}, {ENOTDIR, 3}, {ENAMETOOLONG, 3}, {EMFILE, 4}, {EACCES, 5},
+                                        {EISDIR, 5}, {EIO, 10},    {EBUSY, 11},       {ENOSPC, 13}, {EINVAL, 1}};
+    for (const auto& [error, cause] : rows)
+        EXPECT_EQ(files::fileErrorCause(error), cause) << error;
+}
+
 } // namespace
 } // namespace bv

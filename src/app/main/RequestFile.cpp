@@ -1,5 +1,7 @@
 #include "app/main/RequestFile.h"
 
+#include "platform/Files.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,52 +11,15 @@ namespace bv {
 
 namespace {
 
-enum FileErrorCause
-{
-    GenericError = 1,
-    FileNotFound = 2,
-    BadPath = 3,
-    TooManyOpenFiles = 4,
-    AccessDenied = 5,
-    HardIo = 10,
-    SharingViolation = 11,
-};
 
 RequestFile failed(int errnoValue)
 {
     RequestFile file;
-    file.cause = fileErrorCause(errnoValue);
+    file.cause = files::fileErrorCause(errnoValue);
     return file;
 }
 
 } // namespace
-
-int fileErrorCause(int errnoValue)
-{
-    switch (errnoValue) {
-    case ENOENT:
-        return FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return BadPath;
-    case EMFILE:
-    case ENFILE:
-        return TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-        return AccessDenied;
-    case EIO:
-        return HardIo;
-    case EBUSY:
-    case ETXTBSY:
-        return SharingViolation;
-    default:
-        return GenericError;
-    }
-}
 
 RequestFile readRequestFile(const std::string& path)
 {

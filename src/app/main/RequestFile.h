@@ -19,8 +19,5 @@ struct RequestFile
 
 RequestFile readRequestFile(const std::string& path);
 
-// File-error cause numbers as the message reports them: 1 generic, 2 file not found, 3 bad path,
-// 4 too many open files, 5 access denied, 10 hardware I/O error, 11 sharing violation.
-int fileErrorCause(int errnoValue);
 
 } // namespace bv

@@ -24,45 +24,6 @@ const char* const KeyErrorText = "ERRORTEXT";
 const char* const KeyReady = "READY";
 const char* const ReadyValue = "1";
 
-bool isValidUtf8(std::string_view text)
-{
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        unsigned int codePoint = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1Fu;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0Fu;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07u;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            codePoint = (codePoint << 6) | (next & 0x3Fu);
-        }
-        static constexpr unsigned int smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (codePoint < smallest[length] || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 // Reads a regular file of at most `limit` bytes. A FIFO or device would block or never end, so
 // only regular files are read, and the open itself never waits.
 std::optional<std::string> readRegularFile(const std::filesystem::path& path, std::uintmax_t limit)
@@ -101,11 +62,6 @@ std::optional<std::string> readRegularFile(const std::filesystem::path& path, st
 
 } // namespace
 
-std::string practiceTextToUtf8(const std::string& bytes)
-{
-    return isValidUtf8(bytes) ? bytes : cp1252ToUtf8(bytes);
-}
-
 ControlFile::ControlFile(std::filesystem::path path, IniDocument document)
     : m_path(std::move(path)), m_document(std::move(document))
 {}
@@ -128,7 +84,7 @@ std::string ControlFile::value(const std::string& section, const std::string& ke
     std::string raw = m_document.value(section, key).value_or(std::string());
     if (raw.size() > ValueBufferSize - 1)
         raw.resize(ValueBufferSize - 1);
-    return practiceTextToUtf8(raw);
+    return fromWindowsText(raw);
 }
 
 ControlFileKind ControlFile::kind() const

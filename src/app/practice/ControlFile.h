@@ -70,8 +70,4 @@ ControlFileKind evaluateControlFile(const std::filesystem::path& path);
 // READY also sees the error level. False when the file could not be written.
 bool writeControlFileStatus(const std::filesystem::path& path, const std::string& errorLevel);
 
-// Text of a file the practice software wrote, as UTF-8: taken as it is when it is valid UTF-8,
-// otherwise read as Windows-1252.
-std::string practiceTextToUtf8(const std::string& bytes);
-
 } // namespace bv

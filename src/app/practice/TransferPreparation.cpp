@@ -26,16 +26,6 @@ const char* const KeyAttachmentCount = "ANLAGEN";
 const char* const KeyAttachment = "ANLAGE%05d";
 
 // File-error causes of the framework, as the practice software's users know them from its messages.
-enum FileErrorCause
-{
-    GenericException = 1,
-    FileNotFound = 2,
-    BadPath = 3,
-    TooManyOpenFiles = 4,
-    AccessDenied = 5,
-    BadSeek = 9,
-    HardIO = 10,
-};
 
 std::string field(std::string_view record, std::size_t offset, std::size_t length)
 {
@@ -57,17 +47,17 @@ ClosingBytes readClosingBytes(const std::filesystem::path& path)
     ClosingBytes result;
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        result.cause = TransferPreparation::fileErrorCause(errno);
+        result.cause = files::fileErrorCause(errno);
         return result;
     }
     struct stat info = {};
     if (::fstat(fd, &info) != 0) {
-        result.cause = TransferPreparation::fileErrorCause(errno);
+        result.cause = files::fileErrorCause(errno);
     } else if (!S_ISREG(info.st_mode)) {
         // A directory, pipe or device is no billing file (and a pipe could block for ever).
-        result.cause = AccessDenied;
+        result.cause = files::AccessDenied;
     } else if (info.st_size < static_cast<off_t>(ClosingRecord::Size)) {
-        result.cause = BadSeek;
+        result.cause = files::BadSeek;
     } else {
         result.bytes.resize(ClosingRecord::Size);
         std::size_t done = 0;
@@ -78,7 +68,7 @@ ClosingBytes readClosingBytes(const std::filesystem::path& path)
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                result.cause = TransferPreparation::fileErrorCause(errno);
+                result.cause = files::fileErrorCause(errno);
                 break;
             }
             if (n == 0)
@@ -114,30 +104,6 @@ ClosingRecord ClosingRecord::parse(std::string_view lastBytes)
 TransferPreparation::TransferPreparation(MessageBoxes& boxes, std::string temporaryDirectory)
     : m_boxes(boxes), m_temporaryDirectory(std::move(temporaryDirectory))
 {}
-
-int TransferPreparation::fileErrorCause(int systemError)
-{
-    switch (systemError) {
-    case ENOENT:
-        return FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return BadPath;
-    case EMFILE:
-    case ENFILE:
-        return TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-        return AccessDenied;
-    case EIO:
-        return HardIO;
-    default:
-        return GenericException;
-    }
-}
 
 PreparedTransfer TransferPreparation::prepare(const ControlFile& control)
 {

@@ -50,8 +50,6 @@ public:
     // be created is reported with the "Hinweis" message and the work goes on.
     std::string makeWorkingDirectory(const std::string& name);
 
-    // File-error cause number of the framework for a system error number (errno).
-    static int fileErrorCause(int systemError);
 
 private:
     void createLevel(const std::string& path);

@@ -87,14 +87,6 @@ TEST(PageOrigin, SchemeHostAndPortOfAnAddress)
 
 // --- request files ---------------------------------------------------------------------------------
 
-TEST(RequestFile, SystemErrorsBecomeFileErrorCauses)
-{
-    const std::pair<int, int> rows[] = {{ENOENT, 2}, {ENOTDIR, 3}, {ENAMETOOLONG, 3}, {EMFILE, 4}, {EACCES, 5},
-                                        {EISDIR, 5}, {EIO, 10},    {EBUSY, 11},       {EINVAL, 1}};
-    for (const auto& [error, cause] : rows)
-        EXPECT_EQ(fileErrorCause(error), cause) << error;
-}
-
 TEST(RequestFile, PipesAndDevicesAreRefusedWithoutWaiting)
 {
     int fds[2];
