@@ -2,7 +2,7 @@
 
 #include "billing/BillingTexts.h"
 #include "billing/DecimalAmount.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "registry/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "billing/formats/cha/CCHADatei.h"
 
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/ZipContents.h"
 #include "platform/Files.h"

@@ -1,7 +1,7 @@
 #include "billing/CAbrechnungSpool.h"
 
 #include "billing/FakeUploadStarter.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/formats/cha/CCHADatei.h"

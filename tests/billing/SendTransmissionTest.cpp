@@ -1,6 +1,6 @@
 #include "billing/CAbrechnungSpool.h"
 
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"

@@ -85,8 +85,8 @@ TEST_F(BvlsregTest, FailedInterfaceRunStillEndsWithZero)
 {
     installClient();
     EXPECT_EQ(run({"/ini", (file("missing") / "x.ini").string()}), 0);
-    ASSERT_EQ(m_boxes.shown.size(), 1u);
-    EXPECT_EQ(m_boxes.shown[0].caption, "brevalis-Konfigurationsschnittstelle:");
+    ASSERT_EQ(m_boxes.boxes.size(), 1u);
+    EXPECT_EQ(m_boxes.boxes[0].caption, "brevalis-Konfigurationsschnittstelle:");
 }
 
 } // namespace

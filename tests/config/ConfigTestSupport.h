@@ -3,6 +3,7 @@
 #include "config/Profile.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Registry.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
@@ -12,25 +13,7 @@
 
 namespace bv::test {
 
-// Every box shown, for assertions on text, caption and icon.
-class RecordingMessageBoxes : public MessageBoxes
-{
-public:
-    struct Box
-    {
-        std::string text;
-        std::string caption;
-        MbIcon icon;
-    };
-    using MessageBoxes::show;
-    MbResult show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons,
-                  MbResult defaultButton) override
-    {
-        shown.push_back({text, caption, icon});
-        return defaultButton;
-    }
-    std::vector<Box> shown;
-};
+using RecordingMessageBoxes = bv::RecordingMessageBoxes;
 
 // A registry of its own (also for child processes, through BVALS_REGISTRY_DIR) with the profile
 // over it, and helpers that speak the bracket names of the machine key.

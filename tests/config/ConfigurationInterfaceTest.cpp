@@ -75,7 +75,7 @@ TEST_F(ConfigurationInterfaceTest, ClientReportsForTheOnlyCustomer)
         "Kundennummer",           "Abrechnungsverzeichnis", "Abrechnungsverzeichniss",
         "Abrechnungsdateifilter", "AktuelleStapelnummer",   "LetztesVersendeDatum"};
     EXPECT_EQ(profile::keyNames(interfacekey::Status_Request, m_file), order);
-    EXPECT_TRUE(m_boxes.shown.empty());
+    EXPECT_TRUE(m_boxes.boxes.empty());
     EXPECT_EQ(m_err.str(), "");
 }
 
@@ -168,12 +168,12 @@ TEST_F(ConfigurationInterfaceTest, UnwritableInterfaceFileStopsWithTheErrorBox)
     std::ofstream(file("plain")) << "a file, not a directory";
     for (const std::filesystem::path& target : {file("missing") / "bvconf.ini", file("plain") / "bvconf.ini"}) {
         for (Variant variant : {Variant::Client, Variant::Tool}) {
-            m_boxes.shown.clear();
+            m_boxes.boxes.clear();
             EXPECT_FALSE(run(variant, target));
-            ASSERT_EQ(m_boxes.shown.size(), 1u);
-            EXPECT_EQ(m_boxes.shown[0].text, "Fehler bei Zugriff auf Profile-Datei:\n\n\"" + target.string() + "\"\n");
-            EXPECT_EQ(m_boxes.shown[0].caption, "brevalis-Konfigurationsschnittstelle:");
-            EXPECT_EQ(m_boxes.shown[0].icon, MbIcon::Error);
+            ASSERT_EQ(m_boxes.boxes.size(), 1u);
+            EXPECT_EQ(m_boxes.boxes[0].text, "Fehler bei Zugriff auf Profile-Datei:\n\n\"" + target.string() + "\"\n");
+            EXPECT_EQ(m_boxes.boxes[0].caption, "brevalis-Konfigurationsschnittstelle:");
+            EXPECT_EQ(m_boxes.boxes[0].icon, MbIcon::Error);
         }
     }
     EXPECT_FALSE(std::filesystem::exists(file("missing")));

@@ -71,7 +71,7 @@ TEST_F(ConfigurationLoaderTest, FirstStartCopiesTheMachineKeyIntoTheProfile)
     };
     for (const Copied& row : rows)
         EXPECT_EQ(profileValue(row.section, row.name), row.value) << row.name;
-    EXPECT_TRUE(m_boxes.shown.empty());
+    EXPECT_TRUE(m_boxes.boxes.empty());
 }
 
 TEST_F(ConfigurationLoaderTest, NamedConfigurationSuppliesTheLoginAddress)
@@ -97,10 +97,10 @@ TEST_F(ConfigurationLoaderTest, MissingNamedConfigurationShowsItsMessageAndFails
 {
     install();
     EXPECT_FALSE(load("Praxis9"));
-    ASSERT_EQ(m_boxes.shown.size(), 1u);
-    EXPECT_EQ(m_boxes.shown[0].text, "Registryeinträge für Konfiguration Praxis9 sind nicht vorhanden.");
-    EXPECT_EQ(m_boxes.shown[0].caption, "brevalis");
-    EXPECT_EQ(m_boxes.shown[0].icon, MbIcon::Error);
+    ASSERT_EQ(m_boxes.boxes.size(), 1u);
+    EXPECT_EQ(m_boxes.boxes[0].text, "Registryeinträge für Konfiguration Praxis9 sind nicht vorhanden.");
+    EXPECT_EQ(m_boxes.boxes[0].caption, "brevalis");
+    EXPECT_EQ(m_boxes.boxes[0].icon, MbIcon::Error);
     // Nothing was taken over: the load stopped before the login address.
     EXPECT_EQ(profileValue(section::General, profilekey::LoginURL), "<missing>");
     EXPECT_EQ(profileValue(section::General, profilekey::ClientPath), "<missing>");
@@ -139,7 +139,7 @@ TEST_P(LoaderFailure, FailsWithoutMessage)
     install();
     GetParam().damage(*this);
     EXPECT_FALSE(load());
-    EXPECT_TRUE(m_boxes.shown.empty());
+    EXPECT_TRUE(m_boxes.boxes.empty());
     // The client's path is the last thing a successful load writes.
     EXPECT_EQ(profileValue(section::General, profilekey::ClientPath), "<missing>");
 }

@@ -3,6 +3,7 @@
 #include "net/SettingsStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
+#include "registry/RecordingMessageBoxes.h"
 
 #include <deque>
 #include <map>
@@ -13,42 +14,8 @@
 
 namespace bv::test {
 
-// Message boxes that record what was shown and answer from a script (the default button when the
-// script is empty).
-class RecordingBoxes : public MessageBoxes
-{
-public:
-    struct Shown
-    {
-        std::string text;
-        std::string caption;
-        MbIcon icon;
-        MbButtons buttons;
-    };
-
-    using MessageBoxes::show;
-    MbResult show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons buttons,
-                  MbResult defaultButton) override
-    {
-        shown.push_back({text, caption, icon, buttons});
-        if (answers.empty())
-            return defaultButton;
-        const MbResult answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-
-    std::vector<std::string> texts() const
-    {
-        std::vector<std::string> out;
-        for (const auto& s : shown)
-            out.push_back(s.text);
-        return out;
-    }
-
-    std::vector<Shown> shown;
-    std::deque<MbResult> answers;
-};
+// Message boxes that record what was shown and answer from a script.
+using RecordingBoxes = RecordingMessageBoxes;
 
 // Profile values in a map; "section/key" -> string or number. Writes fail on demand.
 class MapSettingsStore : public SettingsStore

@@ -63,7 +63,7 @@ TEST_F(LoginReplyFixture, SessionAndStartAddressWithCarriageReturns)
     EXPECT_EQ(session.sessionId, "abc");
     EXPECT_EQ(session.startAddress, "https://centre.example.ch/app/start");
     EXPECT_FALSE(outcome.closeDialog);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 struct FaultyRow
@@ -83,10 +83,10 @@ TEST_P(FaultyReply, IsTheServersFaultAndEndsTheDialog)
     EXPECT_FALSE(session.loggedIn);
     EXPECT_TRUE(outcome.closeDialog);
     EXPECT_FALSE(outcome.recognised);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Die Serverantwort war fehlerhaft!");
-    EXPECT_EQ(boxes.shown[0].caption, "brevalis");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Error);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Die Serverantwort war fehlerhaft!");
+    EXPECT_EQ(boxes.boxes[0].caption, "brevalis");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Error);
 }
 
 INSTANTIATE_TEST_SUITE_P(Replies, FaultyReply,
@@ -113,9 +113,9 @@ TEST_F(LoginReplyFixture, ErrorLineClearsTheLoginAndALaterSessionLineRestoresIt)
 {
     handle("SESSIONID: abc\nMSG/ERROR: Konto gesperrt\\nBitte anrufen");
     EXPECT_FALSE(session.loggedIn);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Konto gesperrt\nBitte anrufen");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Error);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Konto gesperrt\nBitte anrufen");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Error);
 
     handle("MSG/ERROR: x\nSESSIONID: def");
     EXPECT_TRUE(session.loggedIn);
@@ -129,11 +129,11 @@ TEST_F(LoginReplyFixture, MessagesWithTheirIcons)
     EXPECT_FALSE(outcome.closeDialog);
     EXPECT_FALSE(session.loggedIn);
     EXPECT_TRUE(session.sendTestAllowed);
-    ASSERT_EQ(boxes.shown.size(), 3u);
-    EXPECT_EQ(boxes.shown[0].text, "Mot de passe faux");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Information);
-    EXPECT_EQ(boxes.shown[1].icon, MbIcon::Information);
-    EXPECT_EQ(boxes.shown[2].icon, MbIcon::Warning);
+    ASSERT_EQ(boxes.boxes.size(), 3u);
+    EXPECT_EQ(boxes.boxes[0].text, "Mot de passe faux");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Information);
+    EXPECT_EQ(boxes.boxes[1].icon, MbIcon::Information);
+    EXPECT_EQ(boxes.boxes[2].icon, MbIcon::Warning);
 }
 
 TEST_F(LoginReplyFixture, LockedAndEndClientCloseButLaterLinesAreStillHandled)
@@ -142,9 +142,9 @@ TEST_F(LoginReplyFixture, LockedAndEndClientCloseButLaterLinesAreStillHandled)
     EXPECT_TRUE(outcome.closeDialog);
     EXPECT_FALSE(session.loggedIn);
     EXPECT_EQ(session.startAddress, "/after");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Compte bloqué");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Compte bloqué");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
 
     outcome = handle("SESSIONID: abc\nENDCLIENT");
     EXPECT_TRUE(outcome.closeDialog);
@@ -158,10 +158,10 @@ TEST_F(LoginReplyFixture, UpdateOfferAcceptedEndsTheLoginWithTheInstallerAddress
     EXPECT_TRUE(outcome.updateAccepted);
     EXPECT_FALSE(session.loggedIn);
     EXPECT_EQ(session.updateAddress, "http://c/bv_setup.exe");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Neue Version\nJetzt?");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Question);
-    EXPECT_EQ(boxes.shown[0].buttons, bv::MbButtons::YesNo);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Neue Version\nJetzt?");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Question);
+    EXPECT_EQ(boxes.boxes[0].buttons, bv::MbButtons::YesNo);
 }
 
 TEST_F(LoginReplyFixture, UpdateOfferDeclinedLeavesTheLoginAlone)
@@ -171,8 +171,8 @@ TEST_F(LoginReplyFixture, UpdateOfferDeclinedLeavesTheLoginAlone)
     EXPECT_FALSE(outcome.updateAccepted);
     EXPECT_TRUE(session.loggedIn);
     EXPECT_EQ(session.updateAddress, "");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Es steht eine neue Version dieser Software zur Verfügung!\nMöchten Sie diese jetzt "
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Es steht eine neue Version dieser Software zur Verfügung!\nMöchten Sie diese jetzt "
                                    "herunterladen und installieren?");
 }
 
@@ -182,7 +182,7 @@ TEST_F(LoginReplyFixture, UpdateOfferIgnoredWhenTheSendDialogLogsIn)
     const auto outcome = handle("SESSIONID: abc\nAUTOUPDATE: http://c/bv_setup.exe");
     EXPECT_FALSE(outcome.updateAccepted);
     EXPECT_TRUE(session.loggedIn);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(LoginReplyFixture, RemoteWritesOverwriteOrCreateOnly)
@@ -203,24 +203,24 @@ TEST_F(LoginReplyFixture, RemoteWritesOverwriteOrCreateOnly)
     EXPECT_EQ(settings.get("General/ExistingInt"), "7");
     EXPECT_EQ(settings.get("General/FreshInt"), "-12");
     EXPECT_EQ(settings.get("Neu/Unter/Schluessel"), "x");
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(LoginReplyFixture, RemoteWriteThatFailsOrNamesNoValueWarns)
 {
     for (const char* reply : {"REG: General", "REG: General=1", "REG: /Key=1", "REG: General/=1", "REG_INT: =5"}) {
-        boxes.shown.clear();
+        boxes.boxes.clear();
         handle(reply);
-        ASSERT_EQ(boxes.shown.size(), 1u) << reply;
-        EXPECT_EQ(boxes.shown[0].text, "Die Aktualisierung der Registrierungsinformation ist fehlgeschlagen.");
-        EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
+        ASSERT_EQ(boxes.boxes.size(), 1u) << reply;
+        EXPECT_EQ(boxes.boxes[0].text, "Die Aktualisierung der Registrierungsinformation ist fehlgeschlagen.");
+        EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
     }
     EXPECT_TRUE(settings.values.empty());
 
     settings.failWrites = true;
-    boxes.shown.clear();
+    boxes.boxes.clear();
     handle("REG: General/X=1\nREG_CREATE_INT: General/Y=2");
-    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.boxes.size(), 2u);
 }
 
 TEST_F(LoginReplyFixture, ContractListFillsSlotsAndAppendsCustomerNumbers)
@@ -270,9 +270,9 @@ TEST(BackupReply, KeywordsMessagesAndFaultyReplies)
     EXPECT_TRUE(reply.redirect);
     EXPECT_EQ(reply.redirectAddress, "http://b/login");
     EXPECT_FALSE(reply.doNothing);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Wartung\nbis 18 Uhr");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Information);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Wartung\nbis 18 Uhr");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Information);
 
     reply = bv::handleBackupReply("BV_DONOTHING", boxes);
     EXPECT_TRUE(reply.recognised);

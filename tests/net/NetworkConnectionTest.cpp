@@ -94,16 +94,16 @@ TEST_F(NetworkConnectionTest, FirewallHintOnEveryLoginUntilOneSucceeded)
     auto connection = make("1");
     EXPECT_TRUE(connection.goOnline());
     EXPECT_TRUE(connection.goOnline());
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
-    EXPECT_EQ(boxes.shown[0].caption, "brevalis");
-    EXPECT_NE(boxes.shown[0].text.find("\"Ja, Zugriff immer erlauben\""), std::string::npos);
-    EXPECT_NE(boxes.shown[0].text.find("brevalis-Hotline unter\nTelefon 021 555 00 00.\n"), std::string::npos);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
+    EXPECT_EQ(boxes.boxes[0].caption, "brevalis");
+    EXPECT_NE(boxes.boxes[0].text.find("\"Ja, Zugriff immer erlauben\""), std::string::npos);
+    EXPECT_NE(boxes.boxes[0].text.find("brevalis-Hotline unter\nTelefon 021 555 00 00.\n"), std::string::npos);
 
     settings.values["General/LoginSuccess"] = "1";
-    boxes.shown.clear();
+    boxes.boxes.clear();
     EXPECT_TRUE(connection.goOnline());
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(NetworkConnectionTest, OnNetworkNeverDialsEvenWithoutConnection)
@@ -119,7 +119,7 @@ TEST_F(NetworkConnectionTest, OnNetworkNeverDialsEvenWithoutConnection)
     connection.hangUp(true);
     connection.hangUp(false);
     EXPECT_TRUE(dialUp.hungUp.empty());
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(NetworkConnectionTest, OfflineStateAsksTheSystemToGoOnline)
@@ -167,17 +167,17 @@ TEST_F(NetworkConnectionTest, HangUpAsksOncePerRunWithoutAskingAlwaysHangsUp)
     boxes.answers = {MbResult::No, MbResult::Yes};
     connection.hangUp(true);
     EXPECT_EQ(dialUp.hungUp, std::vector<std::uint32_t>{2});
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].text, "Soll die Verbindung mit Swisscom getrennt werden?");
-    EXPECT_EQ(boxes.shown[0].buttons, bv::MbButtons::YesNo);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[0].text, "Soll die Verbindung mit Swisscom getrennt werden?");
+    EXPECT_EQ(boxes.boxes[0].buttons, bv::MbButtons::YesNo);
 
     connection.hangUp(true);
     EXPECT_EQ(dialUp.hungUp.size(), 1u);
-    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.boxes.size(), 2u);
 
     connection.hangUp(false);
     EXPECT_EQ(dialUp.hungUp, (std::vector<std::uint32_t>{2, 1, 2}));
-    EXPECT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.boxes.size(), 2u);
 }
 
 TEST_F(NetworkConnectionTest, ListingAndHangUpErrorsAreShownAndTheWaitIsBounded)
@@ -185,20 +185,20 @@ TEST_F(NetworkConnectionTest, ListingAndHangUpErrorsAreShownAndTheWaitIsBounded)
     auto connection = make("0");
     dialUp.listError = 632;
     connection.hangUp(false);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Bei der Ermittlung der DFÜ-Verbindungen ist Fehler 632 aufgetreten.\n"
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Bei der Ermittlung der DFÜ-Verbindungen ist Fehler 632 aufgetreten.\n"
                                    "Bitte wenden Sie sich an die brevalis-Hotline unter 021 555 00 00.");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Error);
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Error);
 
     dialUp.listError = 0;
     dialUp.connections = {{3, "Swisscom"}};
     dialUp.hangUpError = 668;
     dialUp.knownFor = 1000000; // a connection the system never forgets
-    boxes.shown.clear();
+    boxes.boxes.clear();
     const auto start = std::chrono::steady_clock::now();
     connection.hangUp(false);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Beim Trennen der DFÜ-Verbindung Swisscom ist der Fehler 668 aufgetreten.\n"
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Beim Trennen der DFÜ-Verbindung Swisscom ist der Fehler 668 aufgetreten.\n"
                                    "Bitte wenden Sie sich an die brevalis-Hotline unter 021 555 00 00.");
 }

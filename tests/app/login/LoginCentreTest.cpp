@@ -149,6 +149,6 @@ TEST_F(LoginCentreTest, LockedAccount)
 {
     centre.addAccount({"bloque", "pw", {}, {}, false, true});
     EXPECT_EQ(login("bloque", "pw"), LoginDialogResult::Failed);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].icon, bv::MbIcon::Warning);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].icon, bv::MbIcon::Warning);
 }

@@ -83,9 +83,9 @@ TEST_F(LoginControllerTest, EmptyFieldCountsTheAttemptAndSendsNothing)
     submit(*controller, "dupont", "");
     EXPECT_EQ(controller->attempts(), 1);
     EXPECT_TRUE(script.requests().empty());
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Veuillez entrer votre nom d'utilisateur et votre mot de passe !");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::None);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Veuillez entrer votre nom d'utilisateur et votre mot de passe !");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::None);
     EXPECT_EQ(view.closes, 0);
 }
 
@@ -134,7 +134,7 @@ TEST_F(LoginControllerTest, ThirdRefusalLocksTheUserOut)
     EXPECT_EQ(view.result, LoginDialogResult::Failed);
     EXPECT_TRUE(session.lockedOut);
     EXPECT_FALSE(session.loggedIn);
-    EXPECT_EQ(boxes.shown.size(), 3u);
+    EXPECT_EQ(boxes.boxes.size(), 3u);
     EXPECT_FALSE(settings.get("General/LastUser"));
     EXPECT_FALSE(settings.get("General/LoginSuccess"));
 }
@@ -146,8 +146,8 @@ TEST_F(LoginControllerTest, LockedAccountEndsTheDialogWithoutCountingAsLockout)
     submit(*controller, "dupont", "pw");
     EXPECT_EQ(view.result, LoginDialogResult::Failed);
     EXPECT_FALSE(session.lockedOut);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Compte bloqué");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Compte bloqué");
 }
 
 TEST_F(LoginControllerTest, AcceptedUpdateEndsTheLoginSuccessfully)
@@ -182,9 +182,9 @@ TEST_P(LoginRequestFailure, WithoutBackupServerShowsTheErrorAndEnds)
     submit(*controller, "dupont", "pw");
     EXPECT_EQ(view.result, LoginDialogResult::Failed);
     EXPECT_FALSE(session.loggedIn);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, GetParam().message);
-    EXPECT_EQ(boxes.shown[0].caption, "brevalis");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, GetParam().message);
+    EXPECT_EQ(boxes.boxes[0].caption, "brevalis");
     EXPECT_EQ(script.requests().size(), 1u);
 }
 
@@ -222,8 +222,8 @@ TEST_F(LoginControllerTest, BackupRedirectRepostsTheSameCredentialsOnceOnly)
     EXPECT_EQ(sent[2].formBody, sent[0].formBody);
     EXPECT_EQ(session.loginAddress, "https://other.example.ch/login");
     EXPECT_EQ(view.result, LoginDialogResult::Failed);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Es konnte keine Verbindung mit dem Server hergestellt werden.");
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Es konnte keine Verbindung mit dem Server hergestellt werden.");
     EXPECT_EQ(controller->attempts(), 1);
 }
 

@@ -114,10 +114,10 @@ TEST_F(LoginServiceTest, NoConnectionShowsTheMessageWithoutDialog)
     auto login = service(dialog);
     EXPECT_FALSE(login.logIn("CMA", true));
     EXPECT_EQ(dialog.runs, 0);
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Die Verbindung zum brevalis-Rechenzentrum konnte\nnicht hergestellt werden. Bitte "
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Die Verbindung zum brevalis-Rechenzentrum konnte\nnicht hergestellt werden. Bitte "
                                    "überprüfen Sie die\nNetzwerkeinstellungen und versuchen sie es erneut!");
-    EXPECT_EQ(boxes.shown[0].icon, bv::MbIcon::Error);
+    EXPECT_EQ(boxes.boxes[0].icon, bv::MbIcon::Error);
 }
 
 TEST_F(LoginServiceTest, CheckSessionAsksTheAliveAddress)

@@ -168,7 +168,7 @@ TEST_F(MainWindowControllerTest, FailedLoginEndsTheWindowWithItsMessage)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         session = SessionRecord{};
-        boxes.shown.clear();
+        boxes.boxes.clear();
         dialogs.updates.clear();
         view = test::FakeMainWindowView{};
         loginDialog.steps.push_back([&] {
@@ -210,16 +210,16 @@ TEST_F(MainWindowControllerTest, RequestFileThatCannotBeOpenedShowsTheCauseAndTh
     TempDir dir;
     acceptLogin();
     make("REQ:" + (dir.path() / "missing.ini").string()).onStartMessage();
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Die angeforderte Datenübermittlung kann nicht durchgeführt werden.\n\n"
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Die angeforderte Datenübermittlung kann nicht durchgeführt werden.\n\n"
                                    "Fehler beim Öffnen von " +
                                        (dir.path() / "missing.ini").string() + "\nFehler: 2");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Error);
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Error);
     EXPECT_EQ(view.urls(), std::vector<std::string>{StartPage});
 
-    boxes.shown.clear();
+    boxes.boxes.clear();
     EXPECT_FALSE(controller->runRequestFile(dir.path().string())); // a directory: access denied
-    EXPECT_NE(boxes.shown.at(0).text.find("\nFehler: 5"), std::string::npos);
+    EXPECT_NE(boxes.boxes.at(0).text.find("\nFehler: 5"), std::string::npos);
 }
 
 TEST_F(MainWindowControllerTest, RequestFilePostsAtMostItsFirst32768Bytes)
@@ -258,7 +258,7 @@ TEST_F(MainWindowControllerTest, OnlyTextsBeginningWithBvAreCommands)
     status("BV_SENDAD: with a value");
     EXPECT_EQ(dialogs.sendDialogs, 1);
     EXPECT_EQ(dialogs.setupDialogs, 0);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 struct PopupRow
@@ -294,13 +294,13 @@ TEST_F(MainWindowControllerTest, RemoteWriteFromThePageAndItsFailure)
     loggedIn();
     status("BV_REG: Abrechnungsversand/Demo=a=b");
     EXPECT_EQ(settings.get("Abrechnungsversand/Demo"), "a=b");
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 
     settings.failWrites = true;
     status("BV_REG: Abrechnungsversand/Demo=c");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Die Aktualisierung der Registrierungsinformation ist fehlgeschlagen.");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Die Aktualisierung der Registrierungsinformation ist fehlgeschlagen.");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
 }
 
 TEST_F(MainWindowControllerTest, SessionEndLogsOutOnceAndLogsInAgain)
@@ -309,9 +309,9 @@ TEST_F(MainWindowControllerTest, SessionEndLogsOutOnceAndLogsInAgain)
     view.navigations.clear();
     status("BV_SESSIONEND: Votre session a expiré.\\nVeuillez vous reconnecter.");
     EXPECT_EQ(view.urls(), std::vector<std::string>{"about:blank"});
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Votre session a expiré.\nVeuillez vous reconnecter.");
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Information);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Votre session a expiré.\nVeuillez vous reconnecter.");
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Information);
     EXPECT_FALSE(session.loggedIn);
     EXPECT_TRUE(session.sessionId.empty());
     EXPECT_EQ(view.startMessages, 1);
@@ -327,7 +327,7 @@ TEST_F(MainWindowControllerTest, SessionEndLogsOutOnceAndLogsInAgain)
     session.loggedIn = false;
     session.sessionId = "s2";
     status("BV_SESSIONEND: x");
-    EXPECT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 TEST_F(MainWindowControllerTest, EscapeClosesOnlyAfterLogout)
@@ -376,10 +376,10 @@ TEST_F(MainWindowControllerTest, SendTestQuestionChoosesTheTestTransfer)
     session.sendTestAllowed = true;
     boxes.answers = {MbResult::Yes};
     status("BV_SENDAD");
-    ASSERT_EQ(boxes.shown.size(), 1u);
-    EXPECT_EQ(boxes.shown[0].text, "Voulez-vous transmettre une fichier quelconque pour effectuer un test?");
-    EXPECT_EQ(boxes.shown[0].buttons, MbButtons::YesNo);
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Question);
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Voulez-vous transmettre une fichier quelconque pour effectuer un test?");
+    EXPECT_EQ(boxes.boxes[0].buttons, MbButtons::YesNo);
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Question);
     EXPECT_EQ(dialogs.testFileDialogs, 1);
     EXPECT_EQ(dialogs.sendDialogs, 0);
 
@@ -477,7 +477,7 @@ TEST_F(MainWindowControllerTest, LaterStartWithoutRequestOnlyBringsTheWindowForw
     controller->onInstanceRequest("");
     EXPECT_EQ(view.broughtToFront, 1);
     EXPECT_EQ(view.navigations.size(), 1u);
-    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(MainWindowControllerTest, LaterStartRequestRunsOnlyWhenTheMainWindowIsActive)
@@ -500,7 +500,7 @@ TEST_F(MainWindowControllerTest, LaterStartRequestRunsOnlyWhenTheMainWindowIsAct
                                  "das Fenster und versuchen Sie die Datenübermittlung erneut."});
     EXPECT_EQ(view.activatedOpenWindow, 1);
 
-    boxes.shown.clear();
+    boxes.boxes.clear();
     view.active = ActiveWindow::None;
     view.activeAfterWait = ActiveWindow::None;
     controller->onInstanceRequest("REQ:" + path);
@@ -509,7 +509,7 @@ TEST_F(MainWindowControllerTest, LaterStartRequestRunsOnlyWhenTheMainWindowIsAct
               std::vector<std::string>{"Die angeforderte Datenübermittlung kann nicht durchgeführt werden,\nweil das "
                                        "brevalis-Abrechnungsmodul noch beschäftigt ist.\n\nBitte versuchen Sie die "
                                        "Datenübermittlung erneut."});
-    EXPECT_EQ(boxes.shown[0].icon, MbIcon::Warning);
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
 
     // The window became active while waiting: the request runs.
     view.activeAfterWait = ActiveWindow::Main;

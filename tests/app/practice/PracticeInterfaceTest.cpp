@@ -2,7 +2,7 @@
 
 #include "app/practice/ControlFile.h"
 #include "app/practice/PracticeTexts.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "platform/Files.h"
 #include "platform/PrivateProfile.h"
 #include "registry/TempDir.h"

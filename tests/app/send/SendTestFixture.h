@@ -4,7 +4,7 @@
 #include "app/login/LoginService.h"
 #include "app/send/SendDialogController.h"
 #include "billing/FeeValueTable.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"

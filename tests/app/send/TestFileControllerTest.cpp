@@ -1,6 +1,6 @@
 #include "app/send/FileChooser.h"
 #include "app/send/TestFileController.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"

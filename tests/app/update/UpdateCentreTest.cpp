@@ -3,7 +3,7 @@
 #include "app/update/UpdateController.h"
 
 #include "UpdateFakes.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "bvcentre/BillingCentre.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"

@@ -1,7 +1,7 @@
 #include "app/update/UpdateController.h"
 
 #include "UpdateFakes.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
 #include "registry/TempDir.h"

@@ -40,7 +40,7 @@ private slots:
         m_session.loginAddress = m_centre.url("/login");
         m_session.loginContext = "CMA";
         m_contracts = bv::ContractList{};
-        m_boxes.shown.clear();
+        m_boxes.boxes.clear();
         m_settings.values.clear();
         m_dialog = std::make_unique<bv::LoginDialog>("brevalis Demo", dependencies());
         m_dialog->show();
@@ -117,7 +117,7 @@ private slots:
         QVERIFY(m_dialog->loginResult() == bv::LoginDialogResult::Failed);
         QVERIFY(m_session.lockedOut);
         QVERIFY(!m_session.loggedIn);
-        QCOMPARE(m_boxes.shown.size(), std::size_t(3)); // the centre's refusal each time
+        QCOMPARE(m_boxes.boxes.size(), std::size_t(3)); // the centre's refusal each time
         QVERIFY(!m_settings.get("General/LastUser"));
     }
 

@@ -3,7 +3,7 @@
 #include "app/login/LoginDialogRunner.h"
 #include "app/login/LoginService.h"
 #include "billing/FeeValueTable.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"

@@ -1,7 +1,7 @@
 #include "gui/update/UpdateDialog.h"
 
 #include "UpdateFakes.h"
-#include "billing/RecordingMessageBoxes.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "bvcentre/BillingCentre.h"
 #include "gui/core/QtDispatcher.h"
 #include "registry/TempDir.h"

@@ -36,6 +36,14 @@ public:
         return answer;
     }
 
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const Box& box : boxes)
+            out.push_back(box.text);
+        return out;
+    }
+
     std::vector<Box> boxes;
     std::deque<MbResult> answers;
     // Runs while a box is shown, before it is answered (what the user does meanwhile).
