@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -40,6 +41,8 @@ double oneStart(const std::string& program, const bv::TempRegistry& registry, co
 {
     std::ofstream(transcript, std::ios::trunc).close();
     std::ofstream(answers, std::ios::trunc) << "cancel\n";
+    std::cout.flush(); // the child must not inherit unwritten output
+    std::fflush(nullptr);
     const auto started = Clock::now();
     const pid_t pid = ::fork();
     if (pid == 0) {
