@@ -92,12 +92,12 @@ void BM_ChaPackage(benchmark::State& state)
     std::string list;
     std::size_t total = 0;
     for (int i = 0; i < count; ++i) {
-        samples::XmlInvoiceSpec spec;
-        spec.targetSize = size;
-        spec.familyName = strFormat("Patient%05d", i);
-        spec.timestamp = 1700000000 + i * 60;
+        samples::XmlInvoiceSpec sample;
+        sample.targetSize = size;
+        sample.familyName = strFormat("Patient%05d", i);
+        sample.timestamp = 1700000000 + i * 60;
         const std::string name = strFormat("invoice_%05d.xml", i);
-        const std::string xml = samples::xmlInvoice(spec);
+        const std::string xml = samples::xmlInvoice(sample);
         total += xml.size();
         list += spool.write(name, xml).string() + "\n";
     }

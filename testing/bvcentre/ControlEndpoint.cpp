@@ -57,9 +57,9 @@ ControlAnswer addScript(BillingCentre& centre, const FormFields& form)
 ControlAnswer addAccount(BillingCentre& centre, const FormFields& form)
 {
     std::string error;
-    std::optional<Account> account = parseAccountSpec(formValue(form, "spec"), error);
+    std::optional<Account> account = parseAccountSpec(formValue(form, "login"), error);
     if (!account) {
-        return refused("spec: " + error);
+        return refused("login: " + error);
     }
     if (!readFlag(form, "allow-send-test", account->allowSendTest, error) ||
         !readFlag(form, "locked", account->locked, error)) {
@@ -120,16 +120,16 @@ bool parseUnsigned(std::string_view text, std::uint64_t& value)
     return error == std::errc{} && end == text.data() + text.size();
 }
 
-std::optional<Account> parseAccountSpec(std::string_view spec, std::string& error)
+std::optional<Account> parseAccountSpec(std::string_view text, std::string& error)
 {
     Account account;
-    const std::size_t userEnd = spec.find(':');
+    const std::size_t userEnd = text.find(':');
     if (userEnd == std::string_view::npos || userEnd == 0) {
         error = "user:password expected";
         return std::nullopt;
     }
-    account.user = std::string(spec.substr(0, userEnd));
-    std::string_view rest = spec.substr(userEnd + 1);
+    account.user = std::string(text.substr(0, userEnd));
+    std::string_view rest = text.substr(userEnd + 1);
     const std::size_t passwordEnd = rest.find(':');
     account.password = std::string(rest.substr(0, passwordEnd));
     if (passwordEnd == std::string_view::npos) {

@@ -21,7 +21,7 @@ struct ControlAnswer
 //                  raw, times: a scripted reply for path
 //   POST expire    [session]: ends that session, or every session
 //   POST clear     forgets the recorded requests and the scripts
-//   POST account   spec "user:password[:number=name,...]", allow-send-test, locked, line (repeatable)
+//   POST account   login "user:password[:number=name,...]", allow-send-test, locked, line (repeatable)
 //   POST settings  start-path, next-path, sendok, update-offer, installer-size, backup
 //   GET  requests  the plain-text dump of the recorded requests
 //   GET  sessions  the live session ids, one a line
@@ -29,7 +29,7 @@ ControlAnswer handleControl(BillingCentre& centre, std::string_view name, const 
                             const FormFields& form);
 
 // Reads an account written "user:password[:number=name[,number=name...]]".
-std::optional<Account> parseAccountSpec(std::string_view spec, std::string& error);
+std::optional<Account> parseAccountSpec(std::string_view text, std::string& error);
 
 // Reads the fields of POST /_control/script.
 bool parseScriptForm(const FormFields& form, std::string& path, ScriptedReply& reply, std::string& error);

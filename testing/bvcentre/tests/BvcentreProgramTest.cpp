@@ -140,7 +140,7 @@ TEST(BvcentreProgram, ControlEndpointsDriveTheCentre)
 
     EXPECT_EQ(centre
                   .post("/_control/account",
-                        "spec=" + formEncode("martin:pw:1=Un") + "&locked=0&line=" + formEncode("MSG/INFO: Bonjour"))
+                        "login=" + formEncode("martin:pw:1=Un") + "&locked=0&line=" + formEncode("MSG/INFO: Bonjour"))
                   .status,
               200);
     const std::string login = centre.post("/login", "benutzer=martin&passwort=pw").body;
@@ -179,7 +179,7 @@ TEST(BvcentreProgram, ControlRefusesBadFields)
     Centre centre({});
     ASSERT_GT(centre.port(), 0);
     // One refusal per endpoint; the field rules themselves are tested on the readers.
-    const std::string bad[] = {"/_control/script?path=alive", "/_control/account?spec=nouser",
+    const std::string bad[] = {"/_control/script?path=alive", "/_control/account?login=nouser",
                                "/_control/settings?colour=blue"};
     for (const std::string& target : bad) {
         const RawReply reply = centre.post(target, "");

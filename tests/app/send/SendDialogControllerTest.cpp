@@ -83,9 +83,9 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
 
 TEST_F(SendDialogTest, BillingFileErrorsAreReportedWithTheServiceLine)
 {
-    samples::ChzSpec spec;
-    spec.kuNr.reset();
-    writeChz("a.chz", spec);
+    samples::ChzSpec sample;
+    sample.kuNr.reset();
+    writeChz("a.chz", sample);
     auto dialog = openDialog();
     EXPECT_TRUE(dialog->closed());
     ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -130,10 +130,10 @@ TEST_F(SendDialogTest, ChzFieldsShowSummaryAndLastTransmission)
 
 TEST_F(SendDialogTest, ChaFieldsShowProviderAndPackagesSent)
 {
-    samples::XmlInvoiceSpec spec;
-    spec.amountDue = "1000.50";
-    writeXml("r1.xml", spec);
-    writeXml("r2.xml", spec);
+    samples::XmlInvoiceSpec sample;
+    sample.amountDue = "1000.50";
+    writeXml("r1.xml", sample);
+    writeXml("r2.xml", sample);
     auto dialog = openDialog();
     ASSERT_FALSE(dialog->closed()) << ::testing::PrintToString(texts());
     EXPECT_EQ(view.texts[SendField::InvoiceCount], "2");
@@ -150,9 +150,9 @@ TEST_F(SendDialogTest, ChaFieldsShowProviderAndPackagesSent)
 
 TEST_F(SendDialogTest, FirstTransmissionOfACustomerHidesTheLastBatch)
 {
-    samples::ChzSpec spec;
-    spec.stapelNr = "";
-    writeChz("a.chz", spec);
+    samples::ChzSpec sample;
+    sample.stapelNr = "";
+    writeChz("a.chz", sample);
     auto dialog = openDialog();
     ASSERT_FALSE(dialog->closed());
     EXPECT_FALSE(view.visible(SendGroup::LastBatch));
@@ -335,10 +335,10 @@ TEST_F(SendDialogTest, ConfirmedChzTransmissionIsBookedAndNamesTheNextPage)
 
 TEST_F(SendDialogTest, ConfirmedChaTransmissionMovesTheInvoicesToSent)
 {
-    samples::XmlInvoiceSpec spec;
-    spec.ean = "7601000000999"; // no contract of the user: XML invoices go by the sender's EAN
-    writeXml("r1.xml", spec);
-    writeXml("r2.xml", spec);
+    samples::XmlInvoiceSpec sample;
+    sample.ean = "7601000000999"; // no contract of the user: XML invoices go by the sender's EAN
+    writeXml("r1.xml", sample);
+    writeXml("r2.xml", sample);
     starter.reply.body = ConfirmReply;
     auto dialog = openDialog();
     ASSERT_FALSE(dialog->closed());
@@ -355,9 +355,9 @@ TEST_F(SendDialogTest, ConfirmedChaTransmissionMovesTheInvoicesToSent)
 
 TEST_F(SendDialogTest, ChzOfAnotherCustomerIsNotSentUnderThisUser)
 {
-    samples::ChzSpec spec;
-    spec.kuNr = "5555";
-    writeChz("a.chz", spec);
+    samples::ChzSpec sample;
+    sample.kuNr = "5555";
+    writeChz("a.chz", sample);
     auto dialog = openDialog();
     dialog->send();
     EXPECT_TRUE(dialog->closed());

@@ -98,13 +98,13 @@ struct SendDialogFixture : ::testing::Test
     }
 
     std::string spoolDir() const { return spool.path().string() + "/"; }
-    void writeXml(const std::string& name, const samples::XmlInvoiceSpec& spec = {})
+    void writeXml(const std::string& name, const samples::XmlInvoiceSpec& sample = {})
     {
-        spool.write(name, samples::xmlInvoice(spec));
+        spool.write(name, samples::xmlInvoice(sample));
     }
-    void writeChz(const std::string& name, const samples::ChzSpec& spec = {})
+    void writeChz(const std::string& name, const samples::ChzSpec& sample = {})
     {
-        spool.write(name, samples::chzFile(spec));
+        spool.write(name, samples::chzFile(sample));
     }
 
     std::vector<std::string> texts() const

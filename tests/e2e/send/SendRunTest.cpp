@@ -87,10 +87,10 @@ protected:
 
 TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
 {
-    samples::XmlInvoiceSpec spec;
-    spec.ean = "7601000000017";
-    m_spool.write("r1.xml", samples::xmlInvoice(spec));
-    m_spool.write("r2.xml", samples::xmlInvoice(spec));
+    samples::XmlInvoiceSpec sample;
+    sample.ean = "7601000000017";
+    m_spool.write("r1.xml", samples::xmlInvoice(sample));
+    m_spool.write("r2.xml", samples::xmlInvoice(sample));
     m_spool.write("zz-defekt.xml", "<invoice:request"); // not well-formed: quarantined, not sent
 
     const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"});
@@ -127,9 +127,9 @@ TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
 
 TEST_F(SendRun, ChzFileIsSentByteForByteAndBooked)
 {
-    samples::ChzSpec spec;
-    spec.stapelNr = "27";
-    const std::string chz = samples::chzFile(spec) + std::string(5000, '\x01');
+    samples::ChzSpec sample;
+    sample.stapelNr = "27";
+    const std::string chz = samples::chzFile(sample) + std::string(5000, '\x01');
     m_spool.write("abrechnung.chz", chz);
 
     const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"});
