@@ -1,4 +1,4 @@
-// Form and query texts, control fields and account specifications as the centre reads them.
+// Form and query texts, control fields and account lines as the centre reads them.
 #include "bvcentre/ControlEndpoint.h"
 #include "bvcentre/FormCodec.h"
 #include "bvcentre/UploadQuery.h"
