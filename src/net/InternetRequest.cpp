@@ -319,7 +319,7 @@ void storeOutcome(InternetRequest& request, const MyInternetException* failure, 
     request.errorText = failure->text();
     if (request.errorText.empty()) {
         if (download)
-            request.errorText = strFormat(nettext::DownloadErrorNumber, failure->code());
+            request.errorText = strFormat(nettext::ErrorNumberTransfer, failure->code());
         else if (failure->code() == OfflineCode)
             request.errorText = nettext::BrowserOffline;
         else

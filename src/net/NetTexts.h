@@ -10,7 +10,8 @@ inline constexpr const char* CompanyWord = "brevalis";
 // Request layer.
 inline constexpr const char* HttpStatusError = "L'erreur http %d est apparue ! ";
 inline constexpr const char* ErrorNumber = "L'erreur %d est apparue !";
-inline constexpr const char* DownloadErrorNumber = "L'erreur %d est apparue ! ";
+// The download and the upload word a failure without text with a trailing blank.
+inline constexpr const char* ErrorNumberTransfer = "L'erreur %d est apparue ! ";
 inline constexpr const char* BrowserOffline = "Der Internet Explorer befindet sich im 'Offlinebetrieb'.";
 inline constexpr const char* ErrorTextUnavailable = "Fehlertext konnte nicht ermittelt werden:\n%s";
 inline constexpr const char* NoMemoryForText = "Unable to allocate memory. Error code: ";

@@ -2,6 +2,7 @@
 
 #include "net/CurlSession.h"
 #include "net/MyInternetException.h"
+#include "net/NetTexts.h"
 #include "net/WinInetErrors.h"
 #include "platform/Text.h"
 
@@ -482,10 +483,10 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
     if (block.errorCode == 0) {
         if (block.httpStatus != 200) {
             block.errorCode = UploadHttpStatusNotOk;
-            block.errorText = strFormat(uploadtext::HttpStatusError, block.httpStatus);
+            block.errorText = strFormat(nettext::HttpStatusError, block.httpStatus);
         }
     } else if (block.errorText.empty()) {
-        block.errorText = strFormat(uploadtext::ErrorNumber, block.errorCode);
+        block.errorText = strFormat(nettext::ErrorNumberTransfer, block.errorCode);
     }
 
     if (observer)

@@ -19,8 +19,6 @@ inline constexpr const char* Done = "Traitement terminé";
 inline constexpr const char* Interrupted = "La transmission a été interrompue.";
 inline constexpr const char* TransmissionError = "Erreur de transmission";
 inline constexpr const char* Abandoned = "L'envoi a été abandonné.";
-inline constexpr const char* HttpStatusError = "L'erreur http %d est apparue ! ";
-inline constexpr const char* ErrorNumber = "L'erreur %d est apparue ! ";
 } // namespace uploadtext
 
 // Error codes the upload leaves in the send request block besides the library's error numbers.
