@@ -3,6 +3,7 @@
 #include "app/core/CInstanceChecker.h"
 #include "app/core/ClientApp.h"
 #include "app/login/LoginService.h"
+#include "app/login/LoginTexts.h"
 #include "app/main/MainWindowTexts.h"
 #include "app/main/PageCommand.h"
 #include "app/main/PageOrigin.h"
@@ -124,11 +125,11 @@ void MainWindowController::loginFailed()
     }
     if (session.lockedOut) {
         const std::string phone = m_context.settings.readString(section::General, profilekey::ServicelineTel,
-                                                                mainwindowtext::DefaultServiceline);
-        m_context.boxes.show(strFormat(mainwindowtext::LockedOutFormat, phone.c_str()), mainwindowtext::Caption,
+                                                                logintext::DefaultServiceline);
+        m_context.boxes.show(strFormat(logintext::LockedOutFormat, phone.c_str()), mainwindowtext::Caption,
                              MbIcon::Error);
     } else if (!session.cancelled) {
-        m_context.boxes.show(mainwindowtext::LoginFailed, mainwindowtext::Caption, MbIcon::Error);
+        m_context.boxes.show(logintext::NotConnected, mainwindowtext::Caption, MbIcon::Error);
     }
     endWindow();
 }

@@ -5,13 +5,6 @@ namespace bv::mainwindowtext {
 
 inline constexpr const char* Caption = "brevalis";
 
-// Start message: the login did not open a session.
-inline constexpr const char* LoginFailed = "La connexion n'a pas pu être établie !";
-inline constexpr const char* LockedOutFormat =
-    "La connexion n'a pas pu être établie !\n\nSi vous avez oublié votre mot de passe, veuillez vous adresser à la "
-    "ligne d'assistance %s.";
-// Service-line number when the deployment has configured none.
-inline constexpr const char* DefaultServiceline = "0848 000 000";
 
 // Request files.
 inline constexpr const char* RequestOpenFailed =

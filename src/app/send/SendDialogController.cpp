@@ -1,6 +1,7 @@
 #include "app/send/SendDialogController.h"
 
 #include "app/login/LoginService.h"
+#include "app/login/LoginTexts.h"
 #include "app/send/ControlFileStatus.h"
 #include "app/send/KeepAliveTimer.h"
 #include "app/send/SendFormatting.h"
@@ -35,8 +36,6 @@ const char* const MaxFileSizeDefault = "100000000";
 const char* const FirstEurDateDefault = "20020101";
 const char* const LastDemDateDefault = "20011231";
 constexpr int AliveTimeoutDefault = 60000;
-// The service line's number is a deployment value.
-const char* const ServicelineDefault = "0848 000 000";
 
 // The login context of the send dialog; it never offers updates.
 const char* const LoginContext = "CSE";
@@ -333,10 +332,9 @@ bool SendDialogController::checkConnection()
 {
     if (m_deps.login.logIn(LoginContext, false))
         return true;
-    std::string text = sendtext::NoConnection;
-    if (m_deps.login.lockedOut())
-        text =
-            std::string(sendtext::NoConnectionLoginFailed) + sendtext::ForgottenPassword + servicelineTelephone() + ".";
+    const std::string text = m_deps.login.lockedOut()
+                                 ? strFormat(logintext::LockedOutFormat, servicelineTelephone().c_str())
+                                 : std::string(logintext::NotConnected);
     m_deps.boxes.show(text, sendtext::Caption, MbIcon::Error);
     return false;
 }
@@ -576,7 +574,7 @@ std::string SendDialogController::today() const
 
 std::string SendDialogController::servicelineTelephone() const
 {
-    return m_deps.profile.readString(section::General, profilekey::ServicelineTel, ServicelineDefault);
+    return m_deps.profile.readString(section::General, profilekey::ServicelineTel, logintext::DefaultServiceline);
 }
 
 void SendDialogController::close()

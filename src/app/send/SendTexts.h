@@ -61,12 +61,6 @@ inline constexpr const char* DmRefuse = "Diese Abrechnung wurde in DM erstellt!\
                                         "mehr möglich.";
 inline constexpr const char* UnknownCurrency = "Unbekannte Währung in CSendADDlg::CheckVersandWaehrung()";
 
-// Connection and session.
-inline constexpr const char* NoConnection = "La connexion n'a pas pu être établie !";
-inline constexpr const char* NoConnectionLoginFailed = "La connexion n'a pas pu être établie !\n\n";
-inline constexpr const char* ForgottenPassword =
-    "Si vous avez oublié votre mot de passe, veuillez vous adresser à la ligne d'assistance ";
-
 // Sending.
 inline constexpr const char* LaboratoryIncomplete = "In dieser Abrechnung sind noch Laborleistungen enthalten,\nbei "
                                                     "denen die Angaben nicht vollständig sind.";
