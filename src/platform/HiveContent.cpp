@@ -227,41 +227,70 @@ std::optional<std::string> HiveContent::normalizeKeyPath(std::string_view path)
     return std::string(path);
 }
 
+std::map<std::string, HiveContent::Key>::const_iterator HiveContent::firstSubkey(const std::string& foldedPath) const
+{
+    // The paths below a key share the prefix "<path>\\" and so sort into one run.
+    const std::string prefix = foldedPath + "\\";
+    const auto it = m_keys.lower_bound(prefix);
+    if (it != m_keys.end() && it->first.compare(0, prefix.size(), prefix) == 0)
+        return it;
+    return m_keys.end();
+}
+
+bool HiveContent::keyExists(std::string_view normalizedPath) const
+{
+    const std::string folded = fold(normalizedPath);
+    if (m_keys.count(folded) > 0)
+        return true;
+    // The hive name alone is no key of its own, whatever lies below it.
+    return folded.find('\\') != std::string::npos && firstSubkey(folded) != m_keys.end();
+}
+
 const HiveContent::Key* HiveContent::findKey(std::string_view normalizedPath) const
 {
     const auto it = m_keys.find(fold(normalizedPath));
     return it == m_keys.end() ? nullptr : &it->second;
 }
 
-HiveContent::Key& HiveContent::ensureKey(const std::string& normalizedPath)
+HiveContent::Key& HiveContent::ensureKey(const std::string& normalizedPath, bool* created)
 {
-    // Parents first, so that a key's parent spelling is the one its first writer used.
-    for (std::size_t sep = normalizedPath.find('\\'); sep != std::string::npos;
-         sep = normalizedPath.find('\\', sep + 1)) {
-        if (sep == normalizedPath.find('\\'))
-            continue; // the hive name alone is no key of its own
-        const std::string parent = normalizedPath.substr(0, sep);
-        m_keys.try_emplace(fold(parent), Key{parent, {}});
+    const std::string folded = fold(normalizedPath);
+    if (const auto it = m_keys.find(folded); it != m_keys.end()) {
+        if (created)
+            *created = false;
+        return it->second;
     }
-    return m_keys.try_emplace(fold(normalizedPath), Key{normalizedPath, {}}).first->second;
+    // A parent key that so far existed through its subkeys keeps the spelling they gave it.
+    std::string spelling = normalizedPath;
+    const auto sub = folded.find('\\') != std::string::npos ? firstSubkey(folded) : m_keys.end();
+    if (sub != m_keys.end())
+        spelling = sub->second.path.substr(0, normalizedPath.size());
+    if (created)
+        *created = sub == m_keys.end();
+    return m_keys.emplace(folded, Key{std::move(spelling), {}}).first->second;
 }
 
 bool HiveContent::removeKey(const std::string& normalizedPath)
 {
     const std::string folded = fold(normalizedPath);
-    const auto first = m_keys.find(folded);
-    if (first == m_keys.end())
+    const auto own = m_keys.find(folded);
+    const bool hasParent = folded.find('\\') != std::string::npos;
+    auto first = hasParent || own != m_keys.end() ? firstSubkey(folded) : m_keys.end();
+    if (own == m_keys.end() && first == m_keys.end())
         return false;
-    m_keys.erase(first);
-    // Subkeys do not always sort right after their parent (a sibling "a b" sorts between "a" and
-    // "a\b"), so sweep the whole map.
+    const std::string spelling = own != m_keys.end() ? own->second.path : first->second.path;
+    if (own != m_keys.end())
+        m_keys.erase(own);
+    first = firstSubkey(folded);
+    auto last = first;
     const std::string prefix = folded + "\\";
-    for (auto it = m_keys.begin(); it != m_keys.end();) {
-        if (it->first.compare(0, prefix.size(), prefix) == 0)
-            it = m_keys.erase(it);
-        else
-            ++it;
-    }
+    while (last != m_keys.end() && last->first.compare(0, prefix.size(), prefix) == 0)
+        ++last;
+    m_keys.erase(first, last);
+    // The parent may have existed only through this key; it stays, as it would in the registry.
+    const std::size_t sep = folded.rfind('\\');
+    if (sep != std::string::npos && folded.find('\\') < sep && !keyExists(folded.substr(0, sep)))
+        m_keys.emplace(folded.substr(0, sep), Key{spelling.substr(0, sep), {}});
     return true;
 }
 

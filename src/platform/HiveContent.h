@@ -21,6 +21,11 @@ struct HiveSyntaxError
 // The keys and values of one hive in memory, and their ".reg" text form. Keys are kept by their
 // case-folded full path and values by their case-folded name; both keep the spelling of whoever
 // created them first. Values keep the order in which they were created.
+//
+// Only the keys that were named themselves (a "[...]" line, or a key written through the registry)
+// are held; their parent keys exist because a subkey names them. So a key path of N levels costs
+// memory and time in proportion to its length, not N copies of ever longer parent paths, and the
+// text written back holds no more key lines than were read or created.
 class HiveContent
 {
 public:
@@ -54,16 +59,22 @@ public:
     static std::optional<std::string> normalizeKeyPath(std::string_view path);
     static std::string fold(std::string_view text);
 
+    // True for a key that was named itself or that is the parent of one (below the hive name).
+    bool keyExists(std::string_view normalizedPath) const;
+    // The key's values; nullptr when the key does not exist or holds no values of its own.
     const Key* findKey(std::string_view normalizedPath) const;
-    // Finds or creates a key and every parent below the hive name.
-    Key& ensureKey(const std::string& normalizedPath);
-    // Removes a key with all its subkeys; false when it did not exist.
+    // Finds or creates a key (its parents exist through it); `created` tells whether the key did not
+    // exist before.
+    Key& ensureKey(const std::string& normalizedPath, bool* created = nullptr);
+    // Removes a key with all its subkeys; false when it did not exist. Its parent key stays.
     bool removeKey(const std::string& normalizedPath);
     std::uint64_t nextOrder() { return m_nextOrder++; }
-    std::size_t keyCount() const { return m_keys.size(); }
 
 private:
-    std::map<std::string, Key> m_keys; // by folded path
+    // The first held key below a folded path ("<path>\..."), or end.
+    std::map<std::string, Key>::const_iterator firstSubkey(const std::string& foldedPath) const;
+
+    std::map<std::string, Key> m_keys; // by folded path; a key's subkeys follow one another
     std::uint64_t m_nextOrder = 0;
 };
 

@@ -294,7 +294,7 @@ bool HiveFile::keyExists(const std::string& keyPath) const
     m_impl->refresh();
     if (path->find('\\') == std::string::npos)
         return true; // the hive's root key always exists
-    return m_impl->content.findKey(*path) != nullptr;
+    return m_impl->content.keyExists(*path);
 }
 
 std::optional<RegValue> HiveFile::value(const std::string& keyPath, const std::string& name) const
@@ -334,10 +334,10 @@ bool HiveFile::setValue(const std::string& keyPath, const std::string& name, con
     if (!path || path->find('\\') == std::string::npos)
         return false;
     return m_impl->mutate([&](HiveContent& content) {
-        const std::size_t before = content.keyCount();
-        HiveContent::Key& key = content.ensureKey(*path);
+        bool created = false;
+        HiveContent::Key& key = content.ensureKey(*path, &created);
         const bool changed = key.set(name, value, content.nextOrder());
-        return changed || content.keyCount() != before ? Change::Done : Change::None;
+        return changed || created ? Change::Done : Change::None;
     });
 }
 
@@ -347,9 +347,9 @@ bool HiveFile::createKey(const std::string& keyPath)
     if (!path || path->find('\\') == std::string::npos)
         return false;
     return m_impl->mutate([&](HiveContent& content) {
-        const std::size_t before = content.keyCount();
-        content.ensureKey(*path);
-        return content.keyCount() != before ? Change::Done : Change::None;
+        bool created = false;
+        content.ensureKey(*path, &created);
+        return created ? Change::Done : Change::None;
     });
 }
 

@@ -96,6 +96,34 @@ TEST(HiveContent, NamesCompareCaseInsensitivelyAndKeepTheFirstSpelling)
     EXPECT_FALSE(r.value(UserKey, "f\xC3\x9Cr").has_value());
 }
 
+// A key path of thousands of levels costs what its text costs: its parent keys exist without being
+// held or written one by one, so a write gives back a file of about the size that was read.
+TEST(HiveContent, DeepKeyPathIsHeldAndWrittenInItsOwnLength)
+{
+    TempRegistry reg;
+    std::string leaf = "HKEY_CURRENT_USER\\Software";
+    std::string middle;
+    for (int level = 0; level < 3000; ++level) {
+        leaf += "\\k";
+        if (level == 1500)
+            middle = leaf;
+    }
+    const std::string text = hiveText("[" + leaf + "]\n\"v\"=\"1\"\n");
+    reg.writeUserText(text);
+    HiveFile& hive = reg.registry().user();
+    ASSERT_TRUE(hive.setValue(leaf, "w", RegValue::string("2")));
+    EXPECT_LT(reg.userText().size(), 2 * text.size());
+    EXPECT_EQ(hive.value(leaf, "v")->text, "1");
+    EXPECT_TRUE(hive.keyExists(toUpper(middle)));
+
+    // Removing a key that existed only as a parent keeps its own parent.
+    ASSERT_TRUE(hive.deleteKey(middle));
+    EXPECT_FALSE(hive.keyExists(middle));
+    EXPECT_FALSE(hive.keyExists(leaf));
+    EXPECT_TRUE(hive.keyExists(middle.substr(0, middle.size() - 2)));
+    EXPECT_FALSE(hive.deleteKey(middle));
+}
+
 struct BrokenHive
 {
     const char* text;
