@@ -39,6 +39,10 @@ inline constexpr const char* XmlParserCreate = "Allgemeiner Fehler beim Erzeugen
 inline constexpr const char* XmlParseError = "Parse error at line %lu:\n%s\n";
 inline constexpr const char* XmlRootMissing = "Element 'invoice:request' not found!";
 inline constexpr const char* XmlEanMissing = "Attribut 'invoice:sender ean_party' not found!";
+// The reason given for a document nested deeper than any invoice, in the parser's own words.
+inline constexpr const char* XmlNestingTooDeep = "elements nested too deeply";
+// The sender of invoices of version 4.4 and later, named in the same words.
+inline constexpr const char* XmlTransportFromMissing = "Attribut 'invoice:transport from' not found!";
 
 // CHA dispatch package.
 inline constexpr const char* OneDefectiveFile =

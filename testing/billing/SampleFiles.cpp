@@ -11,7 +11,7 @@ namespace {
 
 // Service lines vary in code, date, quantity and amounts as real ones do, so that a package of
 // them compresses like real invoices and not like one line repeated.
-std::string serviceLine(int n)
+std::string serviceLine(const std::string& element, int n)
 {
     static const char* const codes[] = {"00.0010", "00.0020", "00.0030", "00.0060", "00.0140", "00.0510",
                                         "00.1345", "02.0010", "39.0020", "00.0415", "35.0010", "00.2510"};
@@ -32,58 +32,123 @@ std::string serviceLine(int n)
     const int quantity = 1 + static_cast<int>((seed >> 8) % 4);
     const double unitMt = 5.0 + static_cast<double>((seed >> 4) % 4000) / 100.0;
     const double unitTt = 3.0 + static_cast<double>((seed >> 12) % 3000) / 100.0;
-    return strFormat("        <invoice:record_tarmed record_id=\"%d\" tariff_type=\"001\" code=\"%s\" "
+    return strFormat("        <%s record_id=\"%d\" tariff_type=\"001\" code=\"%s\" "
                      "ref_code=\"\" name=\"%s\" session=\"%d\" quantity=\"%d\" "
                      "date_begin=\"2023-%02d-%02dT00:00:00\" provider_id=\"7601000000001\" "
                      "responsible_id=\"7601000000001\" unit.mt=\"%.2f\" unit_factor.mt=\"0.89\" "
                      "amount.mt=\"%.2f\" unit.tt=\"%.2f\" unit_factor.tt=\"0.89\" amount.tt=\"%.2f\" "
                      "amount=\"%.2f\" vat_rate=\"0\" validate=\"true\" obligation=\"true\"/>\n",
-                     n, codes[kind], names[kind], 1 + n / 7, quantity, 1 + static_cast<int>((seed >> 3) % 12),
-                     1 + static_cast<int>((seed >> 5) % 28), unitMt, unitMt * 0.89 * quantity, unitTt,
-                     unitTt * 0.89 * quantity, (unitMt + unitTt) * 0.89 * quantity);
+                     element.c_str(), n, codes[kind], names[kind], 1 + n / 7, quantity,
+                     1 + static_cast<int>((seed >> 3) % 12), 1 + static_cast<int>((seed >> 5) % 28), unitMt,
+                     unitMt * 0.89 * quantity, unitTt, unitTt * 0.89 * quantity, (unitMt + unitTt) * 0.89 * quantity);
+}
+
+const char* schemaFile(XmlVersion version)
+{
+    switch (version) {
+    case XmlVersion::V40:
+        return "MDInvoiceRequest_400.xsd";
+    case XmlVersion::V44:
+        return "generalInvoiceRequest_440.xsd";
+    case XmlVersion::V45:
+        return "generalInvoiceRequest_450.xsd";
+    case XmlVersion::V50:
+        return "generalInvoiceRequest_500.xsd";
+    }
+    return "";
 }
 
 } // namespace
 
 std::string xmlInvoice(const XmlInvoiceSpec& sample)
 {
+    const bool v40 = sample.version == XmlVersion::V40;
+    const std::string ns = v40 ? "http://www.xmlData.ch/xmlInvoice/XSD" : "http://www.forum-datenaustausch.ch/invoice";
+    // The element name with the sample's prefix.
+    const auto e = [&sample](const char* local) {
+        return sample.prefix.empty() ? std::string(local) : sample.prefix + ":" + local;
+    };
+    const auto attr = [](const char* name, const std::string& value) {
+        return strFormat(" %s=\"%s\"", name, value.c_str());
+    };
+    const auto stamp = [](std::int64_t t) { return std::to_string(t); };
+
     std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n";
-    xml += "<invoice:request xmlns:invoice=\"http://www.forum-datenaustausch.ch/invoice\" "
-           "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" language=\"fr\" modus=\"production\" "
-           "role=\"" +
-           sample.role + "\" validation_status=\"0\">\n";
-    xml += "  <invoice:processing>\n    <invoice:transport from=\"" + sample.ean +
-           "\" to=\"7601000000002\">\n      <invoice:via via=\"7601000000003\" sequence_id=\"1\"/>\n"
-           "    </invoice:transport>\n  </invoice:processing>\n";
-    xml += "  <invoice:payload type=\"invoice\" storno=\"false\" copy=\"false\">\n";
-    xml += "    <invoice:invoice request_timestamp=\"1700000000\" request_date=\"2023-11-14T00:00:00\" "
-           "request_id=\"R-1\"";
-    if (sample.timestamp)
-        xml += " invoice_timestamp=\"" + std::to_string(*sample.timestamp) + "\"";
-    xml += "/>\n    <invoice:body role_title=\"Arzt\" role=\"physician\" place=\"practice\">\n";
-    xml += "      <invoice:tiers_garant payment_period=\"P30D\">\n";
-    xml += "        <invoice:biller ean_party=\"" + sample.ean + "\"/>\n";
-    xml += "        <invoice:provider ean_party=\"" + sample.ean +
-           "\">\n          <invoice:company>\n"
-           "            <invoice:companyname>" +
-           sample.companyName + "</invoice:companyname>\n          </invoice:company>\n        </invoice:provider>\n";
-    xml += "        <invoice:guarantor>\n          <invoice:person salutation=\"Herr\">\n"
-           "            <invoice:familyname>" +
-           sample.familyName + "</invoice:familyname>\n            <invoice:givenname>" + sample.givenName +
-           "</invoice:givenname>\n          </invoice:person>\n        </invoice:guarantor>\n";
-    xml += "        <invoice:balance currency=\"" + sample.currency + "\"";
-    if (sample.amountDue)
-        xml += " amount_due=\"" + *sample.amountDue + "\"";
-    xml += " amount=\"" + sample.amountDue.value_or("0") + "\"/>\n      </invoice:tiers_garant>\n";
-    if (sample.withSender)
-        xml += "      <invoice:sender ean_party=\"" + sample.ean + "\"/>\n";
+    xml += "<" + e("request") +
+           (sample.prefix.empty() ? attr("xmlns", ns) : attr(("xmlns:" + sample.prefix).c_str(), ns)) +
+           attr("xmlns:xsi", "http://www.w3.org/2001/XMLSchema-instance");
+    if (sample.schemaLocation)
+        xml += attr("xsi:schemaLocation", ns + " " + schemaFile(sample.version));
+    xml += v40 ? attr("role", sample.role)
+               : attr("language", "fr") + attr("modus", sample.role) + attr("validation_status", "0");
+    xml += ">\n";
+
+    const std::string balance = "<" + e("balance") + attr("currency", sample.currency) +
+                                (sample.amountDue ? attr("amount_due", *sample.amountDue) : std::string()) +
+                                attr("amount", sample.amountDue.value_or("0")) + "/>\n";
+    const std::string tiers = sample.tiersPayant ? e("tiers_payant") : e("tiers_garant");
+    std::string parties = "        <" + e("biller") + attr("ean_party", sample.ean) + "/>\n";
+    const std::string providerBody = sample.providerFamilyName
+                                         ? "<" + e("person") + attr("salutation", "Frau") + "><" + e("familyname") +
+                                               ">" + *sample.providerFamilyName + "</" + e("familyname") + "><" +
+                                               e("givenname") + ">" + sample.providerGivenName + "</" + e("givenname") +
+                                               "></" + e("person") + ">"
+                                         : "<" + e("company") + "><" + e("companyname") + ">" + sample.companyName +
+                                               "</" + e("companyname") + "></" + e("company") + ">";
+    if (sample.version == XmlVersion::V50)
+        parties += "        <" + e("providers") + "><" + e("provider_gln") + attr("gln", sample.ean) + ">" +
+                   providerBody + "</" + e("provider_gln") + "></" + e("providers") + ">\n";
     else
-        xml += "      <invoice:sender/>\n";
-    xml += "      <invoice:services>\n";
-    const std::string closing = "      </invoice:services>\n    </invoice:body>\n  </invoice:payload>\n"
-                                "</invoice:request>\n";
+        parties += "        <" + e("provider") + attr("ean_party", sample.ean) + ">" + providerBody + "</" +
+                   e("provider") + ">\n";
+    // The patient's own name is not the guarantor's: it must not be taken for it.
+    parties += "        <" + e("patient") + attr("gender", "female") + "><" + e("person") + "><" + e("familyname") +
+               ">Patiente</" + e("familyname") + "><" + e("givenname") + ">Claire</" + e("givenname") + "></" +
+               e("person") + "></" + e("patient") + ">\n";
+    parties += "        <" + e("guarantor") + ">\n          <" + e("person") + attr("salutation", "Herr") + ">\n" +
+               "            <" + e("familyname") + ">" + sample.familyName + "</" + e("familyname") + ">\n" +
+               "            <" + e("givenname") + ">" + sample.givenName + "</" + e("givenname") + ">\n" +
+               "          </" + e("person") + ">\n        </" + e("guarantor") + ">\n";
+    const bool balanceInTiers = sample.version == XmlVersion::V45 || sample.version == XmlVersion::V50;
+    const std::string tiersBlock = "      <" + tiers + attr("payment_period", "P30D") + ">\n" + parties +
+                                   (balanceInTiers ? "        " + balance : std::string()) + "      </" + tiers + ">\n";
+
+    std::string closing;
+    if (v40) {
+        xml += "  <" + e("header") + ">\n    <" + e("sender") +
+               (sample.withSender ? attr("ean_party", sample.ean) : std::string()) + "/>\n    <" + e("intermediate") +
+               attr("ean_party", "7601000000003") + "/>\n    <" + e("recipient") + attr("ean_party", "7601000000002") +
+               "/>\n  </" + e("header") + ">\n";
+        xml += "  <" + e("invoice") + attr("invoice_id", "R-1") + attr("invoice_date", "2023-11-14T00:00:00") +
+               (sample.timestamp ? attr("invoice_timestamp", stamp(*sample.timestamp)) : std::string()) + ">\n";
+        xml += "    " + balance + tiersBlock;
+        xml += "    <" + e("detail") + attr("date_begin", "2023-11-01T00:00:00") + ">\n      <" + e("services") + ">\n";
+        closing = "      </" + e("services") + ">\n    </" + e("detail") + ">\n  </" + e("invoice") + ">\n</" +
+                  e("request") + ">\n";
+    } else {
+        xml += "  <" + e("processing") + ">\n    <" + e("transport") +
+               (sample.withSender ? attr("from", sample.ean) : std::string()) + attr("to", "7601000000002") +
+               ">\n      <" + e("via") + attr("via", "7601000000003") + attr("sequence_id", "1") + "/>\n    </" +
+               e("transport") + ">\n  </" + e("processing") + ">\n";
+        xml += "  <" + e("payload") + attr("type", sample.reminderTimestamp ? "reminder" : "invoice") +
+               attr("storno", "false") + attr("copy", "false") + ">\n";
+        xml += "    <" + e("invoice") +
+               (sample.timestamp ? attr("request_timestamp", stamp(*sample.timestamp)) : std::string()) +
+               attr("request_date", "2023-11-14T00:00:00") + attr("request_id", "R-1") + "/>\n";
+        if (sample.reminderTimestamp)
+            xml += "    <" + e("reminder") + attr("request_timestamp", stamp(*sample.reminderTimestamp)) +
+                   attr("request_date", "2023-12-14T00:00:00") + attr("request_id", "M-1") +
+                   attr("reminder_level", "1") + "/>\n";
+        xml += "    <" + e("body") + attr("role", "physician") + attr("place", "practice") + ">\n";
+        if (!balanceInTiers)
+            xml += "      " + balance;
+        xml += tiersBlock + "      <" + e("services") + ">\n";
+        closing = "      </" + e("services") + ">\n    </" + e("body") + ">\n  </" + e("payload") + ">\n</" +
+                  e("request") + ">\n";
+    }
+    const std::string record = e("record_tarmed");
     for (int n = 1; xml.size() + closing.size() < sample.targetSize; ++n)
-        xml += serviceLine(n);
+        xml += serviceLine(record, n);
     xml += closing;
     return xml;
 }

@@ -6,19 +6,35 @@
 
 namespace bv::samples {
 
-// An electronic invoice in the shape of the published general invoice request: root
-// "invoice:request", sender EAN, invoice time stamp, balance, guarantor person and provider company.
+// The published versions of the electronic invoice request that practice software writes.
+enum class XmlVersion
+{
+    V40, // namespace of its own; sender in the header, balance and tiers in the invoice element
+    V44, // processing/transport names the sender; payload/body holds the balance
+    V45, // the balance moves into the tiers
+    V50, // providers listed under "providers"
+};
+
+// An electronic invoice request laid out as its version publishes it: sender, time stamp, balance,
+// tiers garant or tiers payant with provider, patient and guarantor, and service lines.
 struct XmlInvoiceSpec
 {
+    XmlVersion version = XmlVersion::V40;
+    std::string prefix = "invoice"; // "" writes every element unprefixed under a default namespace
+    bool schemaLocation = true;     // names the version's schema in xsi:schemaLocation
     std::string ean = "7601000000001";
-    std::optional<std::string> amountDue = "123.45"; // attribute amount_due of invoice:balance
+    std::optional<std::string> amountDue = "123.45"; // amount_due of the balance
     std::string currency = "CHF";
-    std::optional<std::int64_t> timestamp = 1700000000; // invoice_timestamp of invoice:invoice
-    std::string role = "production";
-    std::string familyName = "Muster";
+    std::optional<std::int64_t> timestamp = 1700000000; // invoice_timestamp (4.0), request_timestamp
+    std::optional<std::int64_t> reminderTimestamp;      // from 4.4: writes a reminder with this stamp
+    std::string role = "production";                    // role (4.0) or modus of the request
+    std::string familyName = "Muster";                  // guarantor
     std::string givenName = "Hans";
-    std::string companyName = "Praxis Dr. Beispiel";
-    bool withSender = true;
+    std::string companyName = "Praxis Dr. Beispiel"; // provider company
+    std::optional<std::string> providerFamilyName;   // set: the provider is a person
+    std::string providerGivenName = "Eva";
+    bool tiersPayant = false;
+    bool withSender = true; // false leaves out the sender EAN attribute
     // Service lines are added until the document reaches about this size.
     std::size_t targetSize = 0;
 };

@@ -10,6 +10,10 @@ namespace bv {
 namespace {
 
 using samples::XmlInvoiceSpec;
+using samples::XmlVersion;
+
+const std::string Ns40 = "xmlns:invoice=\"http://www.xmlData.ch/xmlInvoice/XSD\"";
+const std::string NsForum = "xmlns:invoice=\"http://www.forum-datenaustausch.ch/invoice\"";
 
 TEST(XmlInvoice, FullParseReadsTheValuesTheClientNeeds)
 {
@@ -36,7 +40,7 @@ TEST(XmlInvoice, FullParseReadsTheValuesTheClientNeeds)
     EXPECT_EQ(invoice.guarantorFamilyName(), "Müller");
     EXPECT_EQ(invoice.guarantorGivenName(), "Anne-Marie");
     EXPECT_EQ(invoice.providerCompanyName(), "Cabinet médical Beau-Site");
-    EXPECT_EQ(invoice.currentPath(), "");
+    EXPECT_EQ(invoice.version(), XmlInvoiceVersion::V40);
 }
 
 TEST(XmlInvoice, AmountDueAndRole)
@@ -68,35 +72,42 @@ TEST(XmlInvoice, RefusedFilesCarryTheirReason)
 {
     XmlInvoiceSpec noEan;
     noEan.withSender = false;
+    XmlInvoiceSpec noTransportFrom = noEan;
+    noTransportFrom.version = samples::XmlVersion::V45;
     const struct
     {
         std::string document;
         std::string error;
     } rows[] = {
         {samples::xmlInvoice(noEan), "Attribut 'invoice:sender ean_party' not found!"},
-        {"<?xml version=\"1.0\"?>\n<other><invoice:sender ean_party=\"1\"/></other>", ""}, // EAN without root
-        {"<?xml version=\"1.0\"?>\n<invoice:response/>", "Element 'invoice:request' not found!"},
-        {"<?xml version=\"1.0\"?>\n<invoice:request>\n<a></b>\n</invoice:request>",
+        {samples::xmlInvoice(noTransportFrom), "Attribut 'invoice:transport from' not found!"},
+        // A sender outside an invoice request does not make one.
+        {"<?xml version=\"1.0\"?>\n<other " + Ns40 +
+             "><invoice:header><invoice:sender ean_party=\"1\"/>"
+             "</invoice:header></other>",
+         "Element 'invoice:request' not found!"},
+        {"<?xml version=\"1.0\"?>\n<invoice:response " + NsForum + "/>", "Element 'invoice:request' not found!"},
+        {"<request xmlns=\"urn:other\"><processing><transport from=\"1\"/></processing></request>",
+         "Element 'invoice:request' not found!"},
+        {"<?xml version=\"1.0\"?>\n<invoice:request " + Ns40 + ">\n<a></b>\n</invoice:request>",
          "Parse error at line 3:\nmismatched tag\n"},
         {"", "Parse error at line 1:\nno element found\n"},
-        {"<invoice:request><invoice:sender ean_party=\"1\"/>", "Parse error at line 1:\nno element found\n"},
+        {"<invoice:request " + Ns40 + "><invoice:header><invoice:sender ean_party=\"1\"/>",
+         "Parse error at line 1:\nno element found\n"},
+        {"<invoice:request><invoice:header/></invoice:request>", "Parse error at line 1:\nunbound prefix\n"},
         {"<!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">"
          "<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\"><!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">"
          "<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\"><!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">"
          "<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\"><!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">]>"
-         "<invoice:request><invoice:tiers_garant><invoice:provider><invoice:company><invoice:companyname>&h;"
-         "</invoice:companyname></invoice:company></invoice:provider></invoice:tiers_garant></invoice:request>",
+         "<invoice:request " +
+             Ns40 +
+             "><invoice:tiers_garant><invoice:provider><invoice:company><invoice:companyname>&h;"
+             "</invoice:companyname></invoice:company></invoice:provider></invoice:tiers_garant></invoice:request>",
          "*"}, // entity expansion bomb: refused by the parser, whatever its words
     };
     for (const auto& row : rows) {
         XmlInvoice invoice;
         const bool ok = invoice.ParseText(row.document);
-        if (row.error.empty()) {
-            // Only the sender EAN decides acceptance.
-            EXPECT_TRUE(ok);
-            EXPECT_FALSE(invoice.rootFound());
-            continue;
-        }
         EXPECT_FALSE(ok) << row.document.substr(0, 60);
         if (row.error != "*")
             EXPECT_EQ(invoice.ErrorText(), row.error);
@@ -105,10 +116,130 @@ TEST(XmlInvoice, RefusedFilesCarryTheirReason)
     }
 }
 
+// Every version, written with the usual prefix, another prefix and none under a default namespace,
+// with and without the schema named: the same values come out.
+TEST(XmlInvoice, EveryVersionIsReadFromItsOwnPlaces)
+{
+    const struct
+    {
+        XmlVersion version;
+        XmlInvoiceVersion read;
+    } versions[] = {{XmlVersion::V40, XmlInvoiceVersion::V40},
+                    {XmlVersion::V44, XmlInvoiceVersion::V44},
+                    {XmlVersion::V45, XmlInvoiceVersion::V45},
+                    {XmlVersion::V50, XmlInvoiceVersion::V50}};
+    for (const auto& row : versions) {
+        for (const std::string prefix : {"invoice", "", "ns0"}) {
+            for (const bool schema : {true, false}) {
+                XmlInvoiceSpec sample;
+                sample.version = row.version;
+                sample.prefix = prefix;
+                sample.schemaLocation = schema;
+                sample.ean = "7601000654321";
+                sample.amountDue = "-45.10"; // a credit note
+                sample.currency = "EUR";
+                sample.timestamp = 1712345678;
+                sample.role = "test";
+                sample.targetSize = 20000;
+                XmlInvoice invoice;
+                const std::string where = "version " + std::to_string(static_cast<int>(row.version)) + " prefix '" +
+                                          prefix + "' schema " + std::to_string(schema);
+                ASSERT_TRUE(invoice.ParseText(samples::xmlInvoice(sample))) << where << ": " << invoice.ErrorText();
+                EXPECT_EQ(invoice.version(), row.read) << where;
+                EXPECT_EQ(invoice.senderEan(), "7601000654321") << where;
+                EXPECT_EQ(invoice.amountDue(), -4510) << where;
+                EXPECT_EQ(invoice.currency(), "EUR") << where;
+                EXPECT_EQ(invoice.timestamp(), 1712345678) << where;
+                EXPECT_FALSE(invoice.production()) << where;
+                EXPECT_EQ(invoice.guarantorFamilyName() + "/" + invoice.guarantorGivenName(), "Muster/Hans") << where;
+                EXPECT_EQ(invoice.providerName(), "Praxis Dr. Beispiel") << where;
+                EXPECT_TRUE(XmlInvoice::quickCheck(samples::xmlInvoice(sample))) << where;
+            }
+        }
+    }
+}
+
+TEST(XmlInvoice, RemindersTiersPayantAndProviderPersons)
+{
+    const struct
+    {
+        XmlVersion version;
+        std::optional<std::int64_t> invoiceStamp;
+        std::optional<std::int64_t> reminderStamp;
+        bool tiersPayant;
+        std::optional<std::string> providerFamily;
+        std::int64_t stamp;
+        std::string provider;
+    } rows[] = {
+        {XmlVersion::V44, std::nullopt, 1720000000, false, std::nullopt, 1720000000, "Praxis Dr. Beispiel"},
+        {XmlVersion::V50, 1710000000, 1720000000, false, std::nullopt, 1710000000, "Praxis Dr. Beispiel"},
+        {XmlVersion::V45, 1710000000, std::nullopt, true, std::nullopt, 1710000000, "Praxis Dr. Beispiel"},
+        {XmlVersion::V40, 1710000000, std::nullopt, true, "Arzt", 1710000000, "Arzt Eva"},
+        {XmlVersion::V45, 1710000000, std::nullopt, false, "Arzt", 1710000000, "Arzt Eva"},
+        {XmlVersion::V50, 1710000000, std::nullopt, true, "Arzt", 1710000000, "Arzt Eva"},
+    };
+    for (const auto& row : rows) {
+        XmlInvoiceSpec sample;
+        sample.version = row.version;
+        sample.timestamp = row.invoiceStamp;
+        sample.reminderTimestamp = row.reminderStamp;
+        sample.tiersPayant = row.tiersPayant;
+        sample.providerFamilyName = row.providerFamily;
+        sample.schemaLocation = false; // the structure alone tells the version
+        XmlInvoice invoice;
+        const std::string where = "version " + std::to_string(static_cast<int>(row.version));
+        ASSERT_TRUE(invoice.ParseText(samples::xmlInvoice(sample))) << where << invoice.ErrorText();
+        EXPECT_EQ(invoice.timestamp(), row.stamp) << where;
+        EXPECT_EQ(invoice.amountDue(), 12345) << where;
+        EXPECT_EQ(invoice.guarantorFamilyName(), "Muster") << where;
+        EXPECT_EQ(invoice.providerName(), row.provider) << where;
+    }
+}
+
+// Shapes that would make a careless reader slow or greedy: long tokens are read through with the
+// values around them intact; nesting deeper than any invoice is refused as a parse error.
+TEST(XmlInvoice, LongTokensAndDeepNesting)
+{
+    XmlInvoiceSpec sample;
+    sample.version = XmlVersion::V44;
+    const std::string plain = samples::xmlInvoice(sample);
+    const auto afterRoot = plain.find('>', plain.find("<invoice:request")) + 1;
+    const auto nested = [](int levels) {
+        std::string text;
+        for (int i = 0; i < levels; ++i)
+            text += "<invoice:x>";
+        for (int i = 0; i < levels; ++i)
+            text += "</invoice:x>";
+        return text;
+    };
+    const struct
+    {
+        std::string insert;
+        std::string error;
+    } rows[] = {
+        {"<!--" + std::string(3'000'000, 'c') + "-->", ""},
+        {"<invoice:remark text=\"" + std::string(3'000'000, 'a') + "\"/>", ""},
+        {"<invoice:" + std::string(100'000, 'n') + "/>", ""},
+        {nested(4000), ""},
+        {nested(100'000), "Parse error at line 2:\nelements nested too deeply\n"},
+    };
+    for (const auto& row : rows) {
+        std::string document = plain;
+        document.insert(afterRoot, row.insert);
+        XmlInvoice invoice;
+        EXPECT_EQ(invoice.ParseText(document), row.error.empty());
+        EXPECT_EQ(invoice.ErrorText(), row.error);
+        if (row.error.empty()) {
+            EXPECT_EQ(invoice.amountDue(), 12345);
+        }
+    }
+}
+
 TEST(XmlInvoice, NamesAreTakenOnlyUnderTheirPaths)
 {
     const std::string document =
-        "<invoice:request><invoice:sender ean_party=\"1\"/>"
+        "<invoice:request " + Ns40 +
+        "><invoice:header><invoice:sender ean_party=\"1\"/></invoice:header>"
         "<invoice:patient><invoice:person><invoice:familyname>Patient</invoice:familyname></invoice:person>"
         "</invoice:patient>"
         "<invoice:tiers_garant><invoice:guarantor><invoice:person>"
@@ -152,6 +283,12 @@ TEST(XmlInvoice, QuickCheckLooksForTheRootInTheFirstBlock)
         {std::string(8192, ' ') + "<invoice:request/>", false}, // beyond the first block
         {std::string(8170, ' ') + "<invoice:request/>", true},
         {std::string("\0\0<invoice:request/>", 20), true},
+        // Any prefix, or none under a default namespace; the namespace decides.
+        {"<?xml version=\"1.0\"?>\n<request xmlns=\"http://www.xmlData.ch/xmlInvoice/XSD\">", true},
+        {"<inv:request xmlns:inv=\"http://www.forum-datenaustausch.ch/invoice\" modus=\"test\">", true},
+        {"<response xmlns=\"http://www.forum-datenaustausch.ch/invoice\"/>", false},
+        {"<request xmlns=\"urn:other\"/>", false},
+        {"<request/>", false},
     };
     for (const auto& row : rows) {
         const auto path = dir.write("q.xml", row.content);

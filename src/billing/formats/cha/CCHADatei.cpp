@@ -276,7 +276,7 @@ int CCHADatei::BuildPackage()
         throw;
     }
     setDateRange();
-    m_providerName = m_invoices.empty() ? std::string() : m_invoices.front().providerCompanyName();
+    m_providerName = m_invoices.empty() ? std::string() : m_invoices.front().providerName();
     m_packagePath = strFormat("%sCHA_%s_%s.zip", tmpDirectory().c_str(), m_senderEan.c_str(), m_timestampText.c_str());
     writePackage();
     openFileOrThrow(m_packagePath);
