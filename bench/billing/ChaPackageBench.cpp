@@ -4,6 +4,7 @@
 // high-water mark (VmHWM): the maximum RSS that wait4 reports would include the parent's memory
 // from before the exec. Prints both times, their ratio and the peak memory.
 
+#include "BenchProcess.h"
 #include "billing/SampleFiles.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "platform/Files.h"
@@ -14,22 +15,20 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <iostream>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace bv {
 namespace {
 
 namespace fs = std::filesystem;
+using bench::median;
+using bench::peakResidentKb;
+using bench::run;
+using bench::RunResult;
 
 // Message boxes of the probe: none is expected for valid invoices.
 class SilentMessageBoxes : public MessageBoxes
@@ -42,47 +41,6 @@ public:
         return defaultButton;
     }
 };
-
-struct RunResult
-{
-    double seconds = 0;
-    int status = -1;
-};
-
-RunResult run(const std::vector<std::string>& args, const std::string& stdinFile = {},
-              const std::string& stdoutFile = {})
-{
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (!stdinFile.empty())
-        posix_spawn_file_actions_addopen(&actions, 0, stdinFile.c_str(), O_RDONLY, 0);
-    if (!stdoutFile.empty())
-        posix_spawn_file_actions_addopen(&actions, 1, stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    std::vector<char*> argv;
-    for (const auto& a : args)
-        argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-
-    RunResult result;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        return result;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return result;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void BM_ChaPackage(benchmark::State& state)
 {
@@ -143,14 +101,6 @@ void BM_ChaPackage(benchmark::State& state)
 // 2,000 invoices of about 30 KB; and a few large invoices, to show that the peak memory does not
 // grow with the size of the files.
 BENCHMARK(BM_ChaPackage)->Args({2000, 30000})->Args({8, 8000000})->Iterations(1)->Unit(benchmark::kSecond);
-
-// The high-water mark of this process's resident memory, in kB.
-long peakResidentKb()
-{
-    const std::string status = files::readFile("/proc/self/status").value_or("");
-    const auto at = status.find("VmHWM:");
-    return at == std::string::npos ? -1 : std::stol(status.substr(at + 6));
-}
 
 int probe(const std::string& directory)
 {
