@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <optional>
+
 namespace bv {
 namespace {
 
@@ -99,6 +102,47 @@ TEST(CCHZDatei, UnreadableFileIsCodeMinusOne)
         EXPECT_EQ(e.code(), -1);
         EXPECT_EQ(e.message().rfind("Dateizugriffsfehler [2] bei Datei: /nonexistent/a.chz", 0), 0u);
     }
+}
+
+// The resident-memory high-water mark of this process in kB, after resetting it to the current
+// size when `reset` is set; nullopt where the kernel offers neither.
+std::optional<long> peakResidentKb(bool reset)
+{
+    if (reset) {
+        std::ofstream clear("/proc/self/clear_refs");
+        if (!(clear << "5" << std::flush))
+            return std::nullopt;
+    }
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return std::nullopt;
+}
+
+TEST(CCHZDatei, SummaryBehindALargeBodyIsReadInMemoryOfItsOwn)
+{
+    TempDir dir;
+    const auto path = dir.file("gross.chz");
+    {
+        std::ofstream out(path, std::ios::binary);
+        const std::string lines = [] {
+            std::string block;
+            for (int i = 0; i < 10000; ++i)
+                block += "Rechnung=" + std::string(89, 'x') + "\r\n";
+            return block;
+        }();
+        for (int i = 0; i < 40; ++i) // 40 MB
+            out << lines;
+        out << samples::chzFile(ChzSpec{"4711", "12", "07.03.2013", "3", "1234.56"});
+    }
+    const auto before = peakResidentKb(true);
+    if (!before)
+        GTEST_SKIP() << "no resettable peak memory on this system";
+    CCHZDatei chz(path.string());
+    EXPECT_EQ(chz.GetBatchNumber(), 12);
+    EXPECT_LT(*peakResidentKb(false) - *before, 16 * 1024);
 }
 
 TEST(CCHZDatei, ConvertDate)

@@ -36,12 +36,15 @@ class IniReads : public ::testing::TestWithParam<ReadRow>
 
 TEST_P(IniReads, FirstOccurrenceTrimmedUnquoted)
 {
-    const IniDocument doc = IniDocument::parse(Sample);
-    const auto v = doc.value(GetParam().section, GetParam().key);
-    if (GetParam().expected)
-        EXPECT_EQ(v, std::optional<std::string>(GetParam().expected));
-    else
-        EXPECT_EQ(v, std::nullopt);
+    const std::optional<std::string> expected =
+        GetParam().expected ? std::optional<std::string>(GetParam().expected) : std::nullopt;
+    EXPECT_EQ(IniDocument::parse(Sample).value(GetParam().section, GetParam().key), expected);
+    // The one-pass reader finds the same, however the text is cut into pieces.
+    IniKeyScanner scanner(GetParam().section, {GetParam().key}, 1023);
+    for (char c : Sample)
+        scanner.feed(std::string_view(&c, 1));
+    scanner.finish();
+    EXPECT_EQ(scanner.value(0), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, IniReads,
@@ -51,6 +54,35 @@ INSTANTIATE_TEST_SUITE_P(Rows, IniReads,
                                            ReadRow{"VDDS", "ohne Gleichheitszeichen", nullptr},
                                            ReadRow{"VDDS", "Spaet", nullptr}, ReadRow{"Fehlt", "Datei", nullptr},
                                            ReadRow{"VDDS", "; Steuerdatei", nullptr}));
+
+// Lines of any length: the one-pass reader keeps only the names it looks for and the first bytes of a
+// value, and still reads as the document does.
+TEST(IniKeyScanner, ReadsLongLinesAsTheDocumentDoes)
+{
+    const std::string blanks(100000, ' ');
+    const std::string longText(300000, 'x');
+    const std::string texts[] = {
+        "\xEF\xBB\xBF[" + blanks + "Allgemein\t" + blanks + "]" + blanks + "\r\nKuNr=1\r\n",
+        "[Allgemein] x ]\r\nKuNr=1\r\n[allgemein]\r\nKuNr=2\r\n[Allgemein]\r\nKuNr=3\r\n",
+        "[Allgemein\r\nKuNr=1\r\n[Allgemein]\r\n;KuNr=2\r\n" + longText + "=3\r\n=4\r\nkunr = 5 \r",
+        "[Allgemein]\r\nKuNr=\"" + longText + "\"\r\nKuNr=2\r\n",
+        "[Allgemein]\r\nKuNr=  '" + longText + "\"  \r\n",
+        "[Allgemein]\r\nKuNr=\"\"\r\n",
+        "[Allgemein]\r\n" + blanks + "KuNr" + blanks + "=" + blanks + "\"\"\"" + blanks,
+        "[" + longText + "]\r\nKuNr=1\r\n[]\r\nKuNr=2\r\n",
+    };
+    for (const std::string& text : texts) {
+        std::optional<std::string> expected = IniDocument::parse(text).value("Allgemein", "KUNR");
+        if (expected && expected->size() > 254)
+            expected->resize(254);
+        IniKeyScanner scanner(" Allgemein ", {"StapelNr", "KUNR"}, 254);
+        for (std::size_t at = 0; at < text.size(); at += 4093)
+            scanner.feed(std::string_view(text).substr(at, 4093));
+        scanner.finish();
+        EXPECT_EQ(scanner.value(1), expected) << text.substr(0, 40);
+        EXPECT_EQ(scanner.value(0), std::nullopt);
+    }
+}
 
 TEST(IniDocument, ListsSectionsAndKeysInFileOrder)
 {

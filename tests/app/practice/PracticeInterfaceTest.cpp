@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 
 using bv::MbIcon;
@@ -294,6 +295,27 @@ TEST_F(PracticeInterfaceTest, WorkFileIsWindows1252WhateverThePracticeSoftwareWr
     const std::string workFile = work + "bvlsabr.ini";
     EXPECT_EQ(bv::profile::readString("Einstellungen", "KUNDENNUMMER", "", 100, workFile), "Z\xFCrich");
     EXPECT_EQ(bv::profile::readString("Anlagen", "ANLAGE00001", "", 100, workFile), "/scan/K\xE4se.tif [xxx],1");
+}
+
+// A delivery with tens of thousands of attachments: each key is found and added through an index, so
+// the preparation takes a fraction of a second instead of minutes. The bound leaves a wide margin
+// for slow and instrumented builds; taking time in proportion to the square of the count misses it
+// by far.
+TEST_F(PracticeInterfaceTest, ManyAttachmentsArePreparedInTimeProportionalToTheirNumber)
+{
+    constexpr int Count = 50000;
+    std::string attachments;
+    for (int n = 1; n <= Count; ++n)
+        attachments += "ANLAGE" + std::to_string(n) + "=/scan/anlage" + std::to_string(n) + ".tif\r\n";
+    const std::string control = transferControl(attachments);
+
+    const auto start = std::chrono::steady_clock::now();
+    run(control);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+
+    const std::string workFile = workingDirectory("123456_0042") + "bvlsabr.ini";
+    EXPECT_EQ(bv::profile::readString("Einstellungen", "ANLAGEN", "", 10, workFile), std::to_string(Count));
+    EXPECT_EQ(bv::profile::readString("Anlagen", "ANLAGE50000", "", 100, workFile), "/scan/anlage50000.tif [xxx],1");
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include "platform/PrivateProfile.h"
 #include "platform/Text.h"
 
+#include <vector>
+
 namespace bv {
 
 namespace txt = billing_texts;
@@ -86,17 +88,21 @@ std::string CCHZDatei::ReadKey(const std::string& section, const std::string& ke
 
 int CCHZDatei::ReadSummary()
 {
-    const auto required = [this](const char* key, const char* missingMessage) {
-        std::string value = ReadKey(SummarySection, key);
-        if (value == NotFound)
+    // One pass over the file reads all five keys: the summary may stand after a body of any size.
+    const std::vector<std::string> keys = {"KuNr", "StapelNr", "Datum", "AnzRech", "TotalNetto"};
+    const std::vector<std::string> values =
+        m_openFile ? profile::readStrings(SummarySection, keys, NotFound, ValueBufferSize, m_openFile->path())
+                   : std::vector<std::string>(keys.size(), NotFound);
+    const auto required = [&values](std::size_t index, const char* missingMessage) {
+        if (values[index] == NotFound)
             throw BV_ADZ_ERROR(34, missingMessage);
-        return value;
+        return values[index];
     };
-    m_customerNumber = decimalInt(required("KuNr", txt::ChzKuNrMissing));
-    m_batchNumber = decimalInt(required("StapelNr", txt::ChzStapelNrMissing));
-    m_dateText = ConvertDate(required("Datum", txt::ChzDatumMissing));
-    m_invoiceCount = decimalInt(required("AnzRech", txt::ChzAnzRechMissing));
-    m_counter2 = centsFromDecimal(required("TotalNetto", txt::ChzTotalMissing), CentsRounding::Floor);
+    m_customerNumber = decimalInt(required(0, txt::ChzKuNrMissing));
+    m_batchNumber = decimalInt(required(1, txt::ChzStapelNrMissing));
+    m_dateText = ConvertDate(required(2, txt::ChzDatumMissing));
+    m_invoiceCount = decimalInt(required(3, txt::ChzAnzRechMissing));
+    m_counter2 = centsFromDecimal(required(4, txt::ChzTotalMissing), CentsRounding::Floor);
     return 1;
 }
 
