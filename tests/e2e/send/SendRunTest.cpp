@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 
 namespace bv {
@@ -48,9 +49,10 @@ protected:
         profile.writeString(section::Abrechnungsversand, "AliveURL", m_centre.url("/alive"));
     }
 
-    ClientRun::Result send(std::vector<std::string> answers)
+    ClientRun::Result send(std::vector<std::string> answers, std::map<std::string, std::string> env = {})
     {
         ClientRun run;
+        run.env = std::move(env);
         run.arguments = {"/v"};
         run.answers = std::move(answers);
         run.registryDir = m_registry.directory();
@@ -123,6 +125,47 @@ TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
     EXPECT_TRUE(fs::exists(m_spool.file("Error/zz-defekt.xml")));
     EXPECT_EQ(profileValue("7601000000017:last_stapel"), "1");
     EXPECT_EQ(profileValue("7601000000017:last_send").size(), 15u); // yyyymmdd:hhmmss
+}
+
+// Practice software writes the published versions 4.0 to 5.0, with the usual prefix or none under a
+// default namespace: one set of them is shown with its sum, sender and dates, and sent as one package.
+TEST_F(SendRun, InvoicesOfEveryVersionTravelTogether)
+{
+    const samples::XmlVersion versions[] = {samples::XmlVersion::V40, samples::XmlVersion::V44,
+                                            samples::XmlVersion::V45, samples::XmlVersion::V50};
+    std::set<std::string> written;
+    for (int i = 0; i < 8; ++i) {
+        samples::XmlInvoiceSpec sample;
+        sample.version = versions[i % 4];
+        sample.prefix = i < 4 ? "invoice" : "";
+        sample.ean = "7601000000024";
+        sample.amountDue = i == 5 ? "-30.25" : "100.50"; // one credit note
+        sample.timestamp = i == 7 ? 1700100000 : 1700000000;
+        sample.companyName = "Cabinet Vaudois";
+        const std::string name = "facture" + std::to_string(i) + ".xml";
+        m_spool.write(name, samples::xmlInvoice(sample));
+        written.insert(name);
+    }
+
+    const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"}, {{"TZ", "UTC0"}});
+    ASSERT_FALSE(result.timedOut) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tNombre de factures :\t8")) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tMontant total :\t673,25 CHF    ")) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tDate d'établissement :\t14.11.2023 - 16.11.2023")) << transcript(result);
+    EXPECT_TRUE(hasLine(result, "FIELD\tClient :\tCabinet Vaudois")) << transcript(result);
+
+    const auto uploads = m_centre.requests("/upload");
+    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    EXPECT_EQ(uploads[0].query.find("ean_party")->second, "7601000000024");
+    const auto entries = samples::readZip(m_spool.write("received.zip.bin", uploads[0].body));
+    ASSERT_TRUE(entries.has_value());
+    std::set<std::string> names;
+    for (const auto& entry : *entries)
+        names.insert(entry.name);
+    EXPECT_EQ(names, written);
+    for (const auto& name : written)
+        EXPECT_TRUE(fs::exists(m_spool.file("Sent/" + name))) << name;
+    EXPECT_FALSE(fs::exists(m_spool.file("Error")) && !fs::is_empty(m_spool.file("Error")));
 }
 
 TEST_F(SendRun, ChzFileIsSentByteForByteAndBooked)
