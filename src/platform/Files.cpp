@@ -116,6 +116,15 @@ void syncDirectoryOf(const std::filesystem::path& path)
     }
 }
 
+files::FileIdentity identityOf(const struct stat& st)
+{
+    constexpr std::int64_t NanosecondsPerSecond = 1000000000;
+    return files::FileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
+                               static_cast<std::int64_t>(st.st_size),
+                               static_cast<std::int64_t>(st.st_mtim.tv_sec) * NanosecondsPerSecond +
+                                   st.st_mtim.tv_nsec};
+}
+
 bool pathExists(const std::filesystem::path& path)
 {
     struct stat st;
@@ -158,7 +167,7 @@ SystemError commitTemporary(const std::filesystem::path& tmp, const std::filesys
 // Copies the open file `in` into a new temporary file beside `to`, synced, with the source's
 // mode and modification time; returns the temporary path.
 SystemError copyToTemporary(int in, const struct stat& st, const std::filesystem::path& to,
-                            std::filesystem::path& tmpOut)
+                            std::filesystem::path& tmpOut, const std::function<void(std::string_view)>* onBytes)
 {
     tmpOut = temporarySibling(to);
     FileDescriptor out(::open(tmpOut.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, st.st_mode & 07777));
@@ -182,6 +191,8 @@ SystemError copyToTemporary(int in, const struct stat& st, const std::filesystem
             break;
         if (!writeAll(out.get(), buffer, static_cast<std::size_t>(n)))
             return fail();
+        if (onBytes)
+            (*onBytes)(std::string_view(buffer, static_cast<std::size_t>(n)));
     }
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
     ::futimens(out.get(), times);
@@ -211,6 +222,49 @@ SystemError lastSystemError()
     return errorOf(errno);
 }
 
+int windowsFileError(int errnoValue)
+{
+    switch (errnoValue) {
+    case ENOENT:
+        return 2;
+    case ENOTDIR:
+    case ENAMETOOLONG:
+    case ELOOP:
+        return 3;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+        return 5;
+    case ENOMEM:
+        return 8;
+    default:
+        return 30;
+    }
+}
+
+std::string windowsFileErrorText(int number)
+{
+    switch (number) {
+    case 2:
+        return "Das System kann die angegebene Datei nicht finden.";
+    case 3:
+        return "Das System kann den angegebenen Pfad nicht finden.";
+    case 4:
+        return "Das System kann die Datei nicht öffnen.";
+    case 5:
+        return "Zugriff verweigert.";
+    case 8:
+        return "Nicht genügend Arbeitsspeicher verfügbar, um diesen Befehl zu verarbeiten.";
+    case 30:
+        return "Das System kann nicht von dem angegebenen Gerät lesen.";
+    default:
+        return {};
+    }
+}
+
 namespace files {
 
 std::string temporaryDirectory()
@@ -224,7 +278,14 @@ std::string temporaryDirectory()
 
 SystemError copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)
 {
-    FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    return copyFile(from, to, overwrite, {}, nullptr);
+}
+
+SystemError copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite,
+                     const std::function<void(std::string_view)>& onBytes, FileIdentity* sourceIdentity)
+{
+    // Opened without waiting: a pipe must not hold the copy up until someone writes to it.
+    FileDescriptor in(::open(from.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (in.get() < 0)
         return lastError();
     struct stat st;
@@ -232,12 +293,25 @@ SystemError copyFile(const std::filesystem::path& from, const std::filesystem::p
         return lastError();
     if (S_ISDIR(st.st_mode))
         return errorOf(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return errorOf(EACCES);
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     if (!overwrite && pathExists(to))
         return errorOf(EEXIST);
+    if (sourceIdentity)
+        *sourceIdentity = identityOf(st);
     std::filesystem::path tmp;
-    if (SystemError err = copyToTemporary(in.get(), st, to, tmp))
+    if (SystemError err = copyToTemporary(in.get(), st, to, tmp, onBytes ? &onBytes : nullptr))
         return err;
     return commitTemporary(tmp, to, overwrite);
+}
+
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return identityOf(st);
 }
 
 SystemError moveFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)

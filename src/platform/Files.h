@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,13 @@ struct SystemError
 // German text of a system error number, as a German system words it; strerror for the rest.
 std::string systemErrorText(int code);
 SystemError lastSystemError(); // from errno
+
+// The Windows system error number by which a file that cannot be opened or read is reported: 2 not
+// found, 3 path not found, 4 too many open files, 5 access denied, 8 not enough memory, 30 any other
+// read fault.
+int windowsFileError(int errnoValue);
+// The German system text of those numbers; empty for any other number.
+std::string windowsFileErrorText(int number);
 
 namespace files {
 
@@ -41,9 +49,27 @@ int fileErrorCause(int errnoValue);
 // The temporary directory ($TMPDIR, else /tmp), always ending in "/".
 std::string temporaryDirectory();
 
-// Copies a file (overwriting when asked); the copy is written to a temporary name beside the
-// target, synced and renamed, so a target is never left half-written.
+// One version of one file: it is the same file with the same content as long as device, inode, size
+// and modification time (in nanoseconds) agree.
+struct FileIdentity
+{
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+// The identity of the file a path names (a link is followed); nullopt with errno set when it has none.
+std::optional<FileIdentity> fileIdentity(const std::filesystem::path& path);
+
+// Copies a plain file (overwriting when asked); the copy is written to a temporary name beside the
+// target, synced and renamed, so a target is never left half-written. A directory, pipe or device is
+// refused.
 SystemError copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
+// The same, handing every piece copied to `onBytes` in order; `sourceIdentity` (may be null) receives
+// the source as it was opened for the copy.
+SystemError copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite,
+                     const std::function<void(std::string_view)>& onBytes, FileIdentity* sourceIdentity);
 // Renames; when the two paths lie on different file systems, copies and then removes the source.
 SystemError moveFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite);
 SystemError removeFile(const std::filesystem::path& path);

@@ -80,7 +80,30 @@ TEST(Files, CopyKeepsOrRefusesTheTarget)
     fs::create_directory(dir.file("sub"));
     EXPECT_EQ(files::copyFile(dir.file("sub"), dir.file("d"), true).code, EISDIR);
     EXPECT_EQ(files::copyFile(a, dir.file("fehlt/x"), true).code, ENOENT);
-    expectOnly(dir.path(), {"a.xml", "b.xml", "c.xml", "sub"});
+    // A pipe is refused at once instead of waiting for a writer.
+    ::mkfifo(dir.file("pipe").c_str(), 0600);
+    EXPECT_EQ(files::copyFile(dir.file("pipe"), dir.file("d"), true).code, EACCES);
+    expectOnly(dir.path(), {"a.xml", "b.xml", "c.xml", "pipe", "sub"});
+}
+
+TEST(Files, CopyHandsOverEveryByteAndTheSourceAsItWasOpened)
+{
+    TempDir dir;
+    const std::string content(200000, 'x');
+    const fs::path a = dir.write("a", content);
+    std::string seen;
+    files::FileIdentity identity;
+    ASSERT_FALSE(files::copyFile(
+        a, dir.file("b"), true, [&](std::string_view bytes) { seen += bytes; }, &identity));
+    EXPECT_EQ(seen, content);
+    EXPECT_EQ(files::fileIdentity(a), identity);
+    EXPECT_EQ(identity.size, 200000);
+    EXPECT_NE(files::fileIdentity(dir.file("b")), identity);
+    EXPECT_FALSE(files::fileIdentity(dir.file("fehlt")));
+
+    // The four parts of an identity: a new modification time alone makes another version.
+    fs::last_write_time(a, fs::last_write_time(a) + std::chrono::nanoseconds(1));
+    EXPECT_NE(files::fileIdentity(a), identity);
 }
 
 TEST(Files, MoveRenamesAndRefusesToReplace)
@@ -209,7 +232,7 @@ TEST(Files, RemovableFlagOfDiskAndPartition)
 
 TEST(FilesTest, SystemErrorsBecomeTheFrameworksFileErrorCauses)
 {
-    const std::pair<int, int> rows[] = {{ENOENT, 2}, {ENOTDIR, 3}, {ENAMETOOLONG, 3}, {EMFILE, 4}, {EACCES, 5},
+    const std::pair<int, int> rows[] = {{ENOENT, 2}, {ENOTDIR, 3}, {ENAMETOOLONG, 3}, {EMFILE, 4},  {EACCES, 5},
                                         {EISDIR, 5}, {EIO, 10},    {EBUSY, 11},       {ENOSPC, 13}, {EINVAL, 1}};
     for (const auto& [error, cause] : rows)
         EXPECT_EQ(files::fileErrorCause(error), cause) << error;
