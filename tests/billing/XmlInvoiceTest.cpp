@@ -235,6 +235,21 @@ TEST(XmlInvoice, LongTokensAndDeepNesting)
     }
 }
 
+TEST(XmlInvoice, ExternalEntitiesAndDtdsAreNeverLoaded)
+{
+    TempDir dir;
+    const auto secret = dir.write("secret.txt", "SECRET");
+    XmlInvoiceSpec sample;
+    sample.companyName = "Praxis &ext;";
+    std::string document = samples::xmlInvoice(sample);
+    document.insert(document.find("<invoice:request"), "<!DOCTYPE invoice:request SYSTEM \"" +
+                                                           dir.file("missing.dtd").string() +
+                                                           "\" [<!ENTITY ext SYSTEM \"" + secret.string() + "\">]>\n");
+    XmlInvoice invoice;
+    ASSERT_TRUE(invoice.ParseText(document)) << invoice.ErrorText();
+    EXPECT_EQ(invoice.providerName().find("SECRET"), std::string::npos) << invoice.providerName();
+}
+
 TEST(XmlInvoice, NamesAreTakenOnlyUnderTheirPaths)
 {
     const std::string document =
