@@ -33,6 +33,13 @@ inline constexpr const char* NoInvoiceDetails = "Rechnungsdetails sind für dies
 inline constexpr const char* NothingToSend = "Keine Datei zum Versenden vorhanden!";
 inline constexpr const char* SendFailed = "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\n%s";
 inline constexpr const char* SessionExpired = "Die Sitzung ist wegen Zeitüberschreitung abgelaufen!";
+// The working copy or the package is no longer what was read: nothing is sent.
+inline constexpr const char* TemporaryFileChanged = "Temporäre Datei \"%s\" wurde nach dem Einlesen verändert!";
+// A billing file that changed after it was read is not what was sent: it stays where it is.
+inline constexpr const char* ChangedSinceRead = "Die Datei %s wurde nach dem Einlesen verändert.\nSie wurde nicht als "
+                                                "erfolgreich versendet markiert und bleibt im Abrechnungsverzeichnis.";
+// The upload's words for an error that has no text of its own, as the upload thread writes them.
+inline constexpr const char* UploadErrorNumber = "L'erreur %d est apparue ! ";
 
 // XML invoice reader.
 inline constexpr const char* XmlParserCreate = "Allgemeiner Fehler beim Erzeugen des XML-Parsers.\n";
@@ -57,6 +64,7 @@ inline constexpr const char* PackFileError = "Dateifehler beim Erzeugen der Vers
 inline constexpr const char* PackGeneralError = "Allgemeiner Fehler beim Erzeugen der Versendedatei.\n";
 inline constexpr const char* DirectoryNotCreated = "Das Verzeichnis '%s' konnte nicht angelegt werden.";
 inline constexpr const char* NotMarkedSent = "Die Datei %s konnte nicht als erfolgreich versendet markiert werden.\n";
+inline constexpr const char* ChangedWhileReading = "Die Datei %s wurde während des Einlesens verändert!";
 
 // CHZ summary.
 inline constexpr const char* ChzKuNrMissing = "Fehler in Abrechnungsdatei: Pflichtfeld KuNr fehlt!";

@@ -69,25 +69,58 @@ bool CAbrechnungSpool::MakeWorkingCopy(const std::string& source, std::string& o
         outCopy = files::temporaryDirectory() + stem + ".~RZ";
     else
         outCopy = (path.parent_path() / (stem + ".~RZ")).string();
-    return !files::copyFile(source, outCopy, true);
+    ContentDigest digest;
+    files::FileIdentity identity;
+    if (files::copyFile(
+            source, outCopy, true, [&digest](std::string_view bytes) { digest.add(bytes); }, &identity))
+        return false;
+    // A source written to while it was copied leaves a copy of no version of it.
+    if (files::fileIdentity(source) != identity)
+        return false;
+    m_copyDigest = digest;
+    m_sourceIdentity = identity;
+    return true;
 }
 
-void CAbrechnungSpool::MarkSent(const std::string& source)
+void markFileSent(const std::string& source, bool removable, MessageBoxes& boxes)
 {
-    const std::filesystem::path path(source);
-    if (!m_removable) {
+    if (!removable) {
         // The ".~RZ" copy made before sending stays as the record of the sent file.
         files::removeFile(source);
         return;
     }
+    const std::filesystem::path path(source);
     const auto marked = path.parent_path() / (path.stem().string() + ".~RZ");
     while (files::moveFile(source, marked, true)) {
-        if (m_boxes.show(txt::NotMarkedSentRemovable, txt::CaptionCompany, MbIcon::Warning, MbButtons::RetryCancel) !=
+        if (boxes.show(txt::NotMarkedSentRemovable, txt::CaptionCompany, MbIcon::Warning, MbButtons::RetryCancel) !=
             MbResult::Retry)
             break;
     }
-    if (!m_workingCopy.empty())
+}
+
+void CAbrechnungSpool::MarkSent(const std::string& source)
+{
+    if (sourceStillAsRead(source))
+        markFileSent(source, m_removable, m_boxes);
+    // On a removable medium the working copy in the temporary directory only carried the upload.
+    if (m_removable && !m_workingCopy.empty())
         files::removeFile(m_workingCopy);
+}
+
+bool CAbrechnungSpool::sourceStillAsRead(const std::string& source)
+{
+    const auto now = files::fileIdentity(source);
+    if (!now)
+        return false; // gone already: nothing left to mark
+    // Modification times advance in steps of the system clock's tick, so a file rewritten in place
+    // with the same length within one tick keeps its identity: its bytes are compared as well.
+    const bool changed = (m_sourceIdentity && *now != *m_sourceIdentity) ||
+                         (m_copyDigest && ContentDigest::ofFile(source) != m_copyDigest);
+    if (changed) {
+        m_boxes.show(strFormat(txt::ChangedSinceRead, source.c_str()), txt::CaptionCompany, MbIcon::Warning);
+        return false;
+    }
+    return true;
 }
 
 bool CAbrechnungSpool::IsEmpty() const
@@ -172,9 +205,59 @@ int CAbrechnungSpool::StartSend(const SendContext& context)
 
     m_confirmed = false;
     m_nextUrl.clear();
+    if (!checkUploadFile(context.observer))
+        return 1;
+    writeJournal();
     m_upload = context.starter->start(block, context.observer);
     m_transmissionPending = true;
     return 1;
+}
+
+bool CAbrechnungSpool::checkUploadFile(UploadObserver* observer)
+{
+    SystemError error;
+    bool readable = true;
+    bool unchanged = true;
+    if (m_copyDigest) {
+        const auto digest = ContentDigest::ofFile(m_uploadFile, &error);
+        readable = digest.has_value();
+        unchanged = !digest || *digest == *m_copyDigest;
+    } else if (m_uploadIdentity) {
+        const auto identity = files::fileIdentity(m_uploadFile);
+        if (!identity)
+            error = lastSystemError();
+        readable = identity.has_value();
+        unchanged = !identity || *identity == *m_uploadIdentity;
+    }
+    if (!unchanged)
+        throw BV_ADZ_ERROR(-1, strFormat(txt::TemporaryFileChanged, m_uploadFile.c_str()));
+    if (readable)
+        return true;
+    // The upload thread would fail on the file before any connection: the outcome is the same, only
+    // nothing that was not checked can go out.
+    SendRequestBlock& block = m_sendRequest;
+    block.errorCode = windowsFileError(error.code);
+    block.errorText = strFormat(txt::UploadErrorNumber, block.errorCode);
+    block.cancelled.set();
+    block.done.set();
+    m_transmissionPending = true;
+    if (observer)
+        observer->uploadFinished();
+    return false;
+}
+
+void CAbrechnungSpool::writeJournal()
+{
+    m_journal = SendJournal{};
+    m_journal.typeCode = m_file->GetTypeCode();
+    m_journal.keyText = bookingKey();
+    m_journal.batchNumber = bookedBatchNumber();
+    m_journal.upload = std::filesystem::path(m_uploadFile).filename().string();
+    m_journal.removable = m_removable;
+    m_journal.files = journalFiles();
+    // A transmission that could not be completed after a sudden end is not started.
+    if (const SystemError error = m_journal.write(m_spoolDir))
+        throw BV_ADZ_ERROR(-1, FileAccessMessage(SendJournal::pathIn(m_spoolDir), error));
 }
 
 void CAbrechnungSpool::CancelSend()
@@ -204,26 +287,40 @@ void CAbrechnungSpool::FinishSend()
     m_transmissionPending = false;
 
     const SendRequestBlock& block = m_sendRequest;
-    if (block.errorCode != 0) {
-        showSendError(block.errorText);
-        return;
-    }
-    if (ReplySessionEnd(block.replyBody)) {
-        m_boxes.show(txt::SessionExpired, txt::CaptionCompany, MbIcon::Error);
-        return;
-    }
-    const std::string message = ReplySendOk(block.replyBody);
+    const std::string message =
+        block.errorCode == 0 && !ReplySessionEnd(block.replyBody) ? ReplySendOk(block.replyBody) : std::string();
     if (message.empty()) {
-        showSendError(block.replyBody);
+        SendJournal::discard(m_spoolDir);
+        if (block.errorCode != 0)
+            showSendError(block.errorText + uploadFileDetail(block.errorCode));
+        else if (ReplySessionEnd(block.replyBody))
+            m_boxes.show(txt::SessionExpired, txt::CaptionCompany, MbIcon::Error);
+        else
+            showSendError(block.replyBody);
         return;
     }
+
+    // Confirmed. Before anything else the journal says so: from here on the transmission is booked
+    // and marked even when the process ends, on the next opening of the spool.
+    m_journal.state = SendJournal::State::Confirmed;
+    m_journal.sendTime = LocalTimeText(std::time(nullptr), SendTimeFormat);
+    m_journal.batchNumber = bookedBatchNumber();
+    m_journal.write(m_spoolDir);
+
     if (message != replykeyword::NoMessage)
         m_boxes.show(ReplyMessageText(message), txt::CaptionCompany, MbIcon::None);
-
-    bookTransmission(LocalTimeText(std::time(nullptr), SendTimeFormat));
+    writeLastTransmission(m_journal.keyText, m_journal.batchNumber, m_journal.sendTime);
     markTransmitted();
+    SendJournal::discard(m_spoolDir);
     m_confirmed = true;
     m_nextUrl = ReplyNextUrl(block.replyBody);
+}
+
+std::string CAbrechnungSpool::uploadFileDetail(int errorCode) const
+{
+    // An upload file that could not be read: which one, and the system's words for why.
+    const std::string text = windowsFileErrorText(errorCode);
+    return text.empty() ? std::string() : "\n" + m_uploadFile + "\n" + text;
 }
 
 void CAbrechnungSpool::writeLastTransmission(const std::string& keyText, int batchNumber, const std::string& sendTime)
@@ -235,9 +332,21 @@ void CAbrechnungSpool::writeLastTransmission(const std::string& keyText, int bat
     m_lastSend = sendTime;
 }
 
-void CAbrechnungSpool::bookTransmission(const std::string& sendTime)
+std::string CAbrechnungSpool::bookingKey() const
 {
-    writeLastTransmission(m_file->GetCustomerNumberText(), m_file->GetBatchNumber(), sendTime);
+    return m_file->GetCustomerNumberText();
+}
+
+int CAbrechnungSpool::bookedBatchNumber()
+{
+    return m_file->GetBatchNumber();
+}
+
+std::vector<JournalFile> CAbrechnungSpool::journalFiles() const
+{
+    if (!m_sourceIdentity)
+        return {};
+    return {JournalFile{std::filesystem::path(m_filePath).filename().string(), *m_sourceIdentity}};
 }
 
 void CAbrechnungSpool::markTransmitted()

@@ -1,10 +1,14 @@
 #pragma once
 
 #include "billing/CAbrechnungsDatei.h"
+#include "billing/ContentDigest.h"
+#include "billing/SendJournal.h"
 #include "platform/UploadJob.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace bv {
 
@@ -34,9 +38,13 @@ public:
     virtual std::string GetControlFilePath() const;
     virtual void ReleaseFile();
     // Copies the billing file to its working copy: the same name with the extension ".~RZ", in the
-    // spool directory, or in the temporary directory when the spool lies on a removable medium.
+    // spool directory, or in the temporary directory when the spool lies on a removable medium. The
+    // copy's bytes are digested on the way and the source's identity is kept: the copy is checked
+    // against them before it is sent, the source before it is marked. A source that changed while it
+    // was copied gives no copy.
     virtual bool MakeWorkingCopy(const std::string& source, std::string& outCopy);
     // Marks a transmitted file: afterwards the spool directory holds it only under its ".~RZ" name.
+    // A source that is no longer the file that was copied stays where it is, with a warning.
     virtual void MarkSent(const std::string& source);
     virtual bool IsEmpty() const;
     virtual std::string GetInvoiceDetails() const;
@@ -48,13 +56,18 @@ public:
     // The last transmission as "dd.mm.yyyy hh:mm:ss"; empty when none is recorded.
     std::string LastSendText() const;
 
-    // Starts the transmission of the billing file: builds the upload address, fills the send request
-    // block and starts the upload thread through the context's starter. 1 when the thread was
-    // started, 0 when an upload is still running. Throws CAdzException -2 when nothing is to be sent.
+    // Starts the transmission of the billing file: checks that the upload file is still what was read,
+    // writes the send journal, builds the upload address, fills the send request block and starts the
+    // upload thread through the context's starter. 1 when the thread was started, 0 when an upload is
+    // still running. An upload file that cannot be read ends the transmission at once, as the upload
+    // thread would end it (its completion notice follows). Throws CAdzException -2 when nothing is to
+    // be sent, -1 when the upload file changed since it was read or the journal cannot be written.
     int StartSend(const SendContext& context);
     // Evaluates the billing centre's answer after the upload thread's completion notice. Only a
     // confirmed transmission is booked in the profile and marks the file as sent; every other outcome
-    // leaves files and profile as they were. Reports each outcome in a message box.
+    // leaves files and profile as they were. The confirmation goes into the send journal before
+    // anything else, so that a process ending from then on is completed on the next opening of the
+    // spool. Reports each outcome in a message box.
     void FinishSend();
     // Asks the upload thread to stop and waits until it has acknowledged: it stops at its next block,
     // or the body was already handed over. The thread's completion notice still follows.
@@ -93,9 +106,12 @@ protected:
     void takeOver(std::unique_ptr<CAbrechnungsDatei> file);
     void readLastTransmission(const std::string& keyText);
 
-    // Records a confirmed transmission in the profile: the batch number and the send time under the
-    // customer number text. The XML invoices count packages under the sender EAN instead.
-    virtual void bookTransmission(const std::string& sendTime);
+    // What a confirmed transmission is booked under, and the batch number booked: the customer
+    // number text and the file's batch number. The XML invoices count packages under the sender EAN.
+    virtual std::string bookingKey() const;
+    virtual int bookedBatchNumber();
+    // The billing files the transmission sends, as they were read.
+    virtual std::vector<JournalFile> journalFiles() const;
     // Marks the confirmed file as sent and lets go of the billing file.
     virtual void markTransmitted();
     void writeLastTransmission(const std::string& keyText, int batchNumber, const std::string& sendTime);
@@ -122,10 +138,22 @@ protected:
     SendRequestBlock m_sendRequest;
     int m_batchNumber = -1;
     int m_lastBatchNumber = -1;
+    // What the upload file must still be when it is sent: the digest of the working copy made, or the
+    // identity of a package written.
+    std::optional<ContentDigest> m_copyDigest;
+    std::optional<files::FileIdentity> m_uploadIdentity;
+    // The billing file as it was when its working copy was made.
+    std::optional<files::FileIdentity> m_sourceIdentity;
 
 private:
     std::string uploadUrl(const SendContext& context) const;
     void showSendError(const std::string& detail);
+    std::string uploadFileDetail(int errorCode) const;
+    // False (after ending the transmission as the upload thread would) when the upload file cannot
+    // be read; throws when it is no longer what was read.
+    bool checkUploadFile(UploadObserver* observer);
+    void writeJournal();
+    bool sourceStillAsRead(const std::string& source);
 
     bool m_doNotBook = false;
     bool m_transmissionPending = false; // started and not yet finished
@@ -135,6 +163,11 @@ private:
     std::unique_ptr<UploadHandle> m_upload;
     // A cancelled thread that may still be ending: it works on the send request block until then.
     std::unique_ptr<UploadHandle> m_cancelledUpload;
+    SendJournal m_journal;
 };
+
+// Marks a sent file of a spool that sends one file at a time: it is deleted, or on a removable medium
+// renamed to its ".~RZ" name (the user may retry while the medium is write-protected).
+void markFileSent(const std::string& source, bool removable, MessageBoxes& boxes);
 
 } // namespace bv

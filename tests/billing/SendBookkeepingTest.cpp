@@ -3,6 +3,7 @@
 #include "billing/FakeUploadStarter.h"
 #include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
+#include "billing/SendJournal.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
@@ -16,6 +17,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <regex>
 
 namespace bv {
@@ -368,6 +370,161 @@ TEST_F(SendBookkeepingTest, FinishWithoutATransmissionDoesNothing)
     spool->FinishSend();
     EXPECT_EQ(m_profile.readString(section::Abrechnungsversand, "004711:last_stapel"), "99");
     EXPECT_TRUE(m_boxes.boxes.empty());
+}
+
+// ---- Only what was read is sent, and only what was sent is marked ----
+
+TEST_F(SendBookkeepingTest, UploadFileChangedSinceReadingIsNotSent)
+{
+    struct Row
+    {
+        const char* name;
+        bool xml;
+        std::function<std::string(const std::string&)> change; // new bytes of the upload file
+    };
+    const Row rows[] = {
+        {"working copy cut", false, [](const std::string&) { return std::string(); }},
+        {"working copy rewritten", false, [](const std::string& bytes) { return std::string(bytes.size(), 'x'); }},
+        {"package grown", true, [](const std::string& bytes) { return bytes + "x"; }},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto spool = row.xml ? chaSpool() : chzSpool();
+        const std::string upload = spool->uploadFile();
+        m_spool.write(fs::relative(upload, m_spool.path()), row.change(files::readFile(upload).value()));
+        const auto filesBefore = spoolFiles();
+        const std::string profileBefore = m_registry.userText();
+        try {
+            spool->StartSend(context());
+            FAIL() << "sent";
+        } catch (const CAdzException& e) {
+            EXPECT_EQ(e.code(), -1);
+            EXPECT_EQ(e.message(), "Temporäre Datei \"" + upload + "\" wurde nach dem Einlesen verändert!");
+        }
+        EXPECT_EQ(m_starter.starts(), 0);
+        EXPECT_EQ(spoolFiles(), filesBefore);
+        EXPECT_EQ(m_registry.userText(), profileBefore);
+        spool.reset();
+        fs::remove_all(m_spool.path());
+        fs::create_directories(m_spool.path());
+    }
+}
+
+TEST_F(SendBookkeepingTest, BillingFileRewrittenAfterReadingStaysInTheSpool)
+{
+    // The practice software writes batch 43 while the dialog shows batch 12: 12 is sent and booked,
+    // 43 stays for the next transmission.
+    auto chz = chzSpool();
+    const std::string shown = m_spool.read("abrechnung.chz");
+    samples::ChzSpec next;
+    next.stapelNr = "43";
+    m_spool.write("abrechnung.chz", samples::chzFile(next));
+    sendAndFinish(*chz);
+    EXPECT_TRUE(chz->transmissionConfirmed());
+    EXPECT_EQ(m_starter.bodies().at(0), shown);
+    EXPECT_EQ(m_spool.read("abrechnung.chz"), samples::chzFile(next));
+    EXPECT_EQ(m_profile.readString(section::Abrechnungsversand, "004711:last_stapel"), "12");
+
+    // XML invoices: the one rewritten stays, the others go to Sent.
+    auto cha = chaSpool();
+    m_spool.write("r2.xml", m_spool.read("r2.xml") + "\n");
+    sendAndFinish(*cha);
+    EXPECT_TRUE(cha->transmissionConfirmed());
+    EXPECT_TRUE(fs::exists(m_spool.file("Sent/r1.xml")));
+    EXPECT_TRUE(fs::exists(m_spool.file("r2.xml")));
+    EXPECT_FALSE(fs::exists(m_spool.file("Sent/r2.xml")));
+
+    ASSERT_EQ(m_boxes.boxes.size(), 2u);
+    for (const auto& [box, name] : {std::pair{m_boxes.boxes[0], "abrechnung.chz"}, {m_boxes.boxes[1], "r2.xml"}}) {
+        EXPECT_EQ(box.text, "Die Datei " + m_spool.file(name).string() +
+                                " wurde nach dem Einlesen verändert.\nSie wurde nicht als erfolgreich versendet "
+                                "markiert und bleibt im Abrechnungsverzeichnis.");
+        EXPECT_EQ(box.icon, MbIcon::Warning);
+    }
+}
+
+TEST_F(SendBookkeepingTest, UnreadableUploadFileIsNamedWithTheSystemText)
+{
+    // Gone before "Envoyer": nothing is started. Unreadable for the upload thread: it reports the number.
+    struct Row
+    {
+        const char* name;
+        bool removeCopy;
+        int threadError;
+        std::string detail;
+    };
+    const Row rows[] = {
+        {"working copy gone", true, 0, "L'erreur 2 est apparue ! "},
+        {"thread cannot read it", false, 5, "L'erreur 5 est apparue ! "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_boxes.boxes.clear();
+        auto spool = chzSpool();
+        if (row.removeCopy)
+            fs::remove(spool->workingCopy());
+        m_starter.answer = {row.threadError, row.detail, 0, ""};
+        const int startsBefore = m_starter.starts();
+        sendAndFinish(*spool);
+        EXPECT_EQ(m_starter.starts() - startsBefore, row.removeCopy ? 0 : 1);
+        EXPECT_FALSE(spool->transmissionConfirmed());
+        ASSERT_EQ(m_boxes.boxes.size(), 1u);
+        const std::string systemText =
+            row.threadError == 0 ? "Das System kann die angegebene Datei nicht finden." : "Zugriff verweigert.";
+        EXPECT_EQ(m_boxes.boxes[0].text,
+                  std::string(SendFailed) + row.detail + "\n" + spool->workingCopy() + "\n" + systemText);
+        EXPECT_TRUE(fs::exists(m_spool.file("abrechnung.chz")));
+    }
+}
+
+// ---- The send journal ----
+
+TEST_F(SendBookkeepingTest, JournalSaysConfirmedBeforeAnythingIsBookedAndGoesWhenAllIsDone)
+{
+    m_starter.answer.body = "BV_SENDOK: Merci\r\n";
+    auto spool = chzSpool();
+    m_starter.replyGate.reset();
+    ASSERT_EQ(spool->StartSend(context()), 1);
+    const auto pending = SendJournal::parse(m_spool.read("Tmp/send.journal"));
+    ASSERT_TRUE(pending);
+    EXPECT_EQ(pending->state, SendJournal::State::Pending);
+    EXPECT_EQ(pending->typeCode, "CZ");
+    EXPECT_EQ(pending->keyText, "004711");
+    EXPECT_EQ(pending->batchNumber, 12);
+    EXPECT_EQ(pending->upload, "abrechnung.~RZ");
+    ASSERT_EQ(pending->files.size(), 1u);
+    EXPECT_EQ(pending->files[0].name, "abrechnung.chz");
+    EXPECT_EQ(pending->files[0].identity, files::fileIdentity(m_spool.file("abrechnung.chz")));
+
+    // While the billing centre's message is shown, the confirmation is on disk and nothing else yet.
+    std::optional<SendJournal> atMessage;
+    bool bookedAtMessage = true;
+    m_boxes.onShow = [&] {
+        atMessage = SendJournal::parse(m_spool.read("Tmp/send.journal"));
+        bookedAtMessage = m_profile.exists(section::Abrechnungsversand, "004711:last_stapel");
+    };
+    m_starter.replyGate.set();
+    ASSERT_TRUE(spool->sendRequest().done.wait(5s));
+    spool->FinishSend();
+    ASSERT_TRUE(atMessage);
+    EXPECT_EQ(atMessage->state, SendJournal::State::Confirmed);
+    EXPECT_EQ(atMessage->sendTime, m_profile.readString(section::Abrechnungsversand, "004711:last_send"));
+    EXPECT_FALSE(bookedAtMessage);
+    EXPECT_FALSE(fs::exists(m_spool.file("Tmp/send.journal")));
+}
+
+TEST_F(SendBookkeepingTest, TransmissionThatCannotBeJournaledIsNotStarted)
+{
+    auto spool = chzSpool();
+    m_spool.write("Tmp", "a file where the Tmp directory belongs");
+    try {
+        spool->StartSend(context());
+        FAIL() << "started";
+    } catch (const CAdzException& e) {
+        EXPECT_EQ(e.code(), -1);
+        EXPECT_NE(e.message().find(m_spool.file("Tmp/send.journal").string()), std::string::npos) << e.message();
+    }
+    EXPECT_EQ(m_starter.starts(), 0);
 }
 
 // ---- Removable spool drive ----

@@ -85,6 +85,7 @@ void CCHADatei::Reset()
     m_currency = currency::CHF;
     m_defectiveCount = 0;
     m_invoices.clear();
+    m_identities.clear();
     m_senderEan.clear();
     m_dateRange.clear();
     m_packagePath.clear();
@@ -168,6 +169,8 @@ const std::string& CCHADatei::errorDirectory()
 
 void CCHADatei::AddInvoiceFile(const std::string& path)
 {
+    // Taken before the file is read: any change from here on shows when the identity is compared.
+    const std::optional<files::FileIdentity> identity = files::fileIdentity(path);
     XmlInvoice entry(path);
     if (!entry.Parse()) {
         MoveToError(entry);
@@ -175,6 +178,7 @@ void CCHADatei::AddInvoiceFile(const std::string& path)
         return;
     }
     m_invoices.push_back(entry);
+    m_identities.push_back(identity.value_or(files::FileIdentity{}));
     ++m_invoiceCount;
     // An invoice without an amount adds nothing (its amount reads -1); the sum saturates instead
     // of overflowing the 32-bit total.
@@ -279,8 +283,21 @@ int CCHADatei::BuildPackage()
     m_providerName = m_invoices.empty() ? std::string() : m_invoices.front().providerName();
     m_packagePath = strFormat("%sCHA_%s_%s.zip", tmpDirectory().c_str(), m_senderEan.c_str(), m_timestampText.c_str());
     writePackage();
+    checkUnchangedSinceRead();
     openFileOrThrow(m_packagePath);
     return 1;
+}
+
+void CCHADatei::checkUnchangedSinceRead()
+{
+    // The package holds what was read only if no invoice file changed until it was packed.
+    for (std::size_t i = 0; i < m_invoices.size(); ++i) {
+        const std::string& path = m_invoices[i].filePath();
+        if (files::fileIdentity(path) != m_identities[i]) {
+            files::removeFile(m_packagePath);
+            throw BV_ADZ_ERROR(-1, strFormat(txt::ChangedWhileReading, path.c_str()));
+        }
+    }
 }
 
 void CCHADatei::writePackage()
@@ -316,8 +333,13 @@ void CCHADatei::writePackage()
 void CCHADatei::MoveToSent()
 {
     const std::string& dir = sentDirectory();
-    for (const auto& invoice : m_invoices) {
-        const fs::path source(invoice.filePath());
+    for (std::size_t i = 0; i < m_invoices.size(); ++i) {
+        const fs::path source(m_invoices[i].filePath());
+        const auto now = files::fileIdentity(source);
+        if (now && *now != m_identities[i]) {
+            m_boxes.show(strFormat(txt::ChangedSinceRead, source.c_str()), txt::CaptionCompany, MbIcon::Warning);
+            continue;
+        }
         if (files::moveFile(source, dir + source.filename().string(), true))
             m_boxes.show(strFormat(txt::NotMarkedSent, source.c_str()), txt::CaptionCompany, MbIcon::Warning);
     }

@@ -2,6 +2,7 @@
 
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/formats/xml/XmlInvoice.h"
+#include "platform/Files.h"
 
 #include <memory>
 #include <string>
@@ -46,9 +47,11 @@ public:
 
     // Parses one file: an accepted invoice is added, a refused one moved to the Error directory.
     void AddInvoiceFile(const std::string& path);
-    // Checks the sender EAN, sets the date range and writes the package; returns 1.
+    // Checks the sender EAN, sets the date range and writes the package; returns 1. An invoice file
+    // that changed while the files were read and packed refuses the package (CAdzException -1).
     int BuildPackage();
-    // Moves every invoice file to the Sent directory, replacing a file of that name there.
+    // Moves every invoice file to the Sent directory, replacing a file of that name there. An invoice
+    // file that changed since it was read stays, with a warning.
     void MoveToSent();
     // Moves a refused file into the Error directory and writes its reason beside it (".err").
     void MoveToError(const XmlInvoice& entry);
@@ -57,6 +60,8 @@ public:
 
     const std::string& spoolDirectory() const { return m_spoolDir; }
     const std::vector<XmlInvoice>& invoices() const { return m_invoices; }
+    // Each invoice file as it was when it was read, in the order of the invoices.
+    const std::vector<files::FileIdentity>& identities() const { return m_identities; }
     int defectiveCount() const { return m_defectiveCount; }
     const std::string& senderEan() const { return m_senderEan; }
     const std::string& timestampText() const { return m_timestampText; }
@@ -75,11 +80,13 @@ private:
     std::string checkedSenderEan() const;
     void setDateRange();
     void writePackage();
+    void checkUnchangedSinceRead();
     std::unique_ptr<PackagePipeline> startPipeline(bool required);
 
     MessageBoxes& m_boxes;
     std::string m_spoolDir;
     std::vector<XmlInvoice> m_invoices;
+    std::vector<files::FileIdentity> m_identities;
     int m_defectiveCount = 0;
     int m_customerNumber = -1;
     int m_batchNumber = -1;

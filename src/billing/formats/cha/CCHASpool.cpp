@@ -3,9 +3,11 @@
 #include "billing/SpoolDetection.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "config/Profile.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 #include <climits>
+#include <filesystem>
 
 namespace bv {
 
@@ -19,6 +21,8 @@ CCHASpool::CCHASpool(MessageBoxes& boxes, Profile& profile, const files::Removab
     takeOver(std::make_unique<CCHADatei>(m_spoolDir, currencyMandatory, euroWhenMissing, boxes));
     m_fileCount = m_invoiceCount;
     m_uploadFile = chaFile()->packagePath();
+    if (!m_uploadFile.empty())
+        m_uploadIdentity = files::fileIdentity(m_uploadFile);
     // Transmissions of XML invoices are booked under the sender's EAN, so that is where the last
     // one is found.
     readLastTransmission(m_file->GetExtraText());
@@ -48,10 +52,24 @@ void CCHASpool::MarkSent(const std::string& /*source*/)
         chaFile()->MoveToSent();
 }
 
-void CCHASpool::bookTransmission(const std::string& sendTime)
+std::string CCHASpool::bookingKey() const
+{
+    return m_file->GetExtraText();
+}
+
+int CCHASpool::bookedBatchNumber()
 {
     const int sent = GetLastBatchNumber();
-    writeLastTransmission(m_file->GetExtraText(), sent < INT_MAX ? sent + 1 : sent, sendTime);
+    return sent < INT_MAX ? sent + 1 : sent;
+}
+
+std::vector<JournalFile> CCHASpool::journalFiles() const
+{
+    std::vector<JournalFile> out;
+    const CCHADatei& file = *chaFile();
+    for (std::size_t i = 0; i < file.invoices().size(); ++i)
+        out.push_back({std::filesystem::path(file.invoices()[i].filePath()).filename().string(), file.identities()[i]});
+    return out;
 }
 
 void CCHASpool::markTransmitted()

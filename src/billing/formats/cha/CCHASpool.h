@@ -26,8 +26,11 @@ public:
     CCHADatei* chaFile() const;
 
 protected:
-    // The count of packages sent for this sender goes up by one.
-    void bookTransmission(const std::string& sendTime) override;
+    // Booked under the sender EAN: the count of packages sent for this sender goes up by one.
+    std::string bookingKey() const override;
+    int bookedBatchNumber() override;
+    // Every invoice of the package.
+    std::vector<JournalFile> journalFiles() const override;
     // The invoices move to the Sent directory and the package is deleted.
     void markTransmitted() override;
 };
