@@ -9,7 +9,8 @@ namespace bv {
 
 std::unique_ptr<OpenFile> OpenFile::open(const std::filesystem::path& path, SystemError* error)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // A pipe in the spool directory must not keep the opening waiting for a writer.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (error)
             *error = lastSystemError();
@@ -18,13 +19,15 @@ std::unique_ptr<OpenFile> OpenFile::open(const std::filesystem::path& path, Syst
     struct stat st
     {
     };
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int code = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    // Only a plain file is a billing file: a directory, pipe or device is refused like a directory.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int code = S_ISREG(st.st_mode) ? errno : EISDIR;
         ::close(fd);
         if (error)
             *error = SystemError{code, systemErrorText(code)};
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return std::unique_ptr<OpenFile>(new OpenFile(path.string(), fd));
 }
 

@@ -15,7 +15,8 @@ namespace bv {
 class OpenFile
 {
 public:
-    // Null and the error when the file cannot be opened (a directory cannot be opened either).
+    // Null and the error when the file cannot be opened (only a plain file can be opened: a directory,
+    // pipe or device gives the error of a directory).
     static std::unique_ptr<OpenFile> open(const std::filesystem::path& path, SystemError* error = nullptr);
     ~OpenFile();
     OpenFile(const OpenFile&) = delete;

@@ -7,8 +7,11 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 namespace bv {
 
@@ -22,6 +25,28 @@ struct Oldest
     int count = 0;
     std::string name;
 };
+
+// The files that match a file-name pattern, oldest first: the smallest creation time in units of
+// 65536 file-time ticks; on equal keys the file enumerated first.
+std::vector<std::string> byAge(const std::string& directory, const std::vector<files::DirEntry>& entries,
+                               const std::string& namePattern)
+{
+    std::vector<std::pair<std::uint32_t, std::string>> keyed;
+    for (const auto& entry : entries) {
+        if (entry.isDirectory || !matchesPattern(namePattern, entry.name))
+            continue;
+        const auto time = files::creationFileTime(directory + entry.name);
+        if (!time)
+            continue; // gone since the listing
+        keyed.emplace_back(static_cast<std::uint32_t>(*time >> 16), entry.name);
+    }
+    std::stable_sort(keyed.begin(), keyed.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> names;
+    names.reserve(keyed.size());
+    for (auto& [key, name] : keyed)
+        names.push_back(std::move(name));
+    return names;
+}
 
 Oldest oldestOf(const std::string& directory, const std::vector<files::DirEntry>& entries,
                 const std::string& namePattern)
@@ -42,6 +67,18 @@ Oldest oldestOf(const std::string& directory, const std::vector<files::DirEntry>
         }
     }
     return result;
+}
+
+int spoolTypeOfFile(const std::string& path)
+{
+    if (IsVddsEncrypted(path) != 0)
+        return spool_type::Dds;
+    return spoolTypeOfFileType(DetectFileType(path));
+}
+
+bool recognised(int spoolType)
+{
+    return spoolType != spool_type::Unrecognised && spoolType != spool_type::CannotOpen;
 }
 
 std::vector<files::DirEntry> listOrThrow(const std::string& directory, const std::string& pattern)
@@ -183,16 +220,23 @@ int DetermineSpoolType(const std::string& directory, const Profile& profile)
         "*.*"};
     // One listing serves every pattern; "*.*" matches every name.
     const auto entries = listOrThrow(dir, "*.*");
-    for (const auto& pattern : patterns) {
-        const Oldest oldest = oldestOf(dir, entries, pattern);
-        if (oldest.count == 0)
-            continue;
-        const std::string path = dir + oldest.name;
-        if (IsVddsEncrypted(path) != 0)
-            return spool_type::Dds;
-        return spoolTypeOfFileType(DetectFileType(path));
+    // A file of a billing pattern that no format recognises (empty, unreadable, defective) does not
+    // hide the recognisable files behind it, younger ones or those of the later patterns. Only when
+    // none is found does the first such file decide, as does the oldest of all other files.
+    std::optional<int> firstFound;
+    for (std::size_t p = 0; p + 1 < patterns.size(); ++p) {
+        for (const std::string& name : byAge(dir, entries, patterns[p])) {
+            const int type = spoolTypeOfFile(dir + name);
+            if (recognised(type))
+                return type;
+            if (!firstFound)
+                firstFound = type;
+        }
     }
-    return spool_type::Empty;
+    if (firstFound)
+        return *firstFound;
+    const Oldest oldest = oldestOf(dir, entries, patterns.back());
+    return oldest.count == 0 ? spool_type::Empty : spoolTypeOfFile(dir + oldest.name);
 }
 
 } // namespace bv

@@ -12,6 +12,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/stat.h>
 #include <thread>
 
 namespace bv {
@@ -163,6 +166,35 @@ TEST_F(SpoolTypeTest, UnrecognisedAndUnreadableFiles)
     TempDir other;
     other.write("RZ0001.001", samples::ddsFile(2, 2828));
     EXPECT_EQ(DetermineSpoolType(other.path().string(), m_profile), spool_type::Other);
+}
+
+TEST_F(SpoolTypeTest, FileNoFormatRecognisesDoesNotHideBillingFilesBehindIt)
+{
+    const std::string invoice = samples::xmlInvoice(samples::XmlInvoiceSpec{});
+    struct Row
+    {
+        const char* oldest;                        // name of the oldest file, unrecognised
+        std::function<void(const fs::path&)> make; // how it is made
+        const char* younger;                       // a recognisable file written after it
+        std::string content;
+        int type;
+    };
+    const auto bytes = [](std::string text) { return [text](const fs::path& p) { std::ofstream(p) << text; }; };
+    const Row rows[] = {
+        {"a.xml", bytes(""), "b.xml", invoice, spool_type::Cha},
+        {"a.xml", bytes("<other/>"), "b.xml", invoice, spool_type::Cha},
+        // A pipe cannot be read without a writer: opening it must not wait for one.
+        {"a.xml", [](const fs::path& p) { ::mkfifo(p.c_str(), 0600); }, "b.xml", invoice, spool_type::Cha},
+        {"RZ0001.001", bytes(samples::ddsFile(4, 10)), "z.chz", samples::chzFile({}), spool_type::Chz},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.oldest);
+        TempDir spool;
+        row.make(spool.file(row.oldest));
+        pause();
+        spool.write(row.younger, row.content);
+        EXPECT_EQ(DetermineSpoolType(spool.path().string(), m_profile), row.type);
+    }
 }
 
 TEST_F(SpoolTypeTest, ConfiguredFilterAndEncipheredDelivery)
