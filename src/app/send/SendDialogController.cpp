@@ -10,6 +10,7 @@
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
+#include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
@@ -18,6 +19,7 @@
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
 #include "net/SessionRecord.h"
+#include "platform/DirectoryLock.h"
 #include "platform/Dispatcher.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
@@ -103,6 +105,7 @@ SendDialogController::~SendDialogController()
     if (m_spool && m_uploading && !m_cancelRequested && m_spool->uploadRunning())
         m_spool->CancelSend();
     m_spool.reset();
+    m_spoolLock.reset();
 }
 
 // ---- Opening ----
@@ -113,7 +116,7 @@ void SendDialogController::open()
     m_deps.feeValues.loadFromProfile(m_deps.profile);
     m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabelInitial);
 
-    if (createSpool() == Opening::Close) {
+    if (!takeSpool() || createSpool() == Opening::Close) {
         close();
         return;
     }
@@ -137,6 +140,21 @@ void SendDialogController::open()
     fillFields();
     m_view.showDialog();
     postToDialog([this] { startMessage(); });
+}
+
+bool SendDialogController::takeSpool()
+{
+    DirectoryLock::Outcome outcome = DirectoryLock::Outcome::Unavailable;
+    m_spoolLock = DirectoryLock::tryAcquire(m_spoolDir, &outcome);
+    if (outcome == DirectoryLock::Outcome::Busy) {
+        m_deps.boxes.show(strFormat(sendtext::TransmissionRunning, m_spoolDir.c_str()), sendtext::Caption,
+                          MbIcon::Warning);
+        return false;
+    }
+    // Without a lock (a directory that is not there, a file system without locks) the dialog goes on
+    // as before; the spool reports what it finds.
+    CompleteInterruptedTransmission(m_spoolDir, m_deps.profile, m_deps.boxes);
+    return true;
 }
 
 SendDialogController::Opening SendDialogController::createSpool()

@@ -14,6 +14,7 @@ namespace bv {
 
 class CAbrechnungSpool;
 class CAdzException;
+class DirectoryLock;
 class FeeValueTable;
 class KeepAliveTimer;
 class LoginService;
@@ -54,11 +55,13 @@ struct SendDialogDependencies
     SpoolFactory createSpool;
 };
 
-// The send dialog "Envoyer la facture" (CSendADDlg): on opening it determines what waits in the
-// spool directory, builds the spool object, applies the rules that may block a transmission and
-// shows what will be sent and what was sent last; "Envoyer" starts the upload, the upload thread's
-// reports drive the progress bar and status line, and its completion notice books the result and
-// closes the dialog. While an upload runs, a keep-alive timer checks the session.
+// The send dialog "Envoyer la facture" (CSendADDlg): on opening it takes the spool directory for
+// itself (a dialog of another process on it closes at once), finishes a transmission that a process
+// ended during its booking, determines what waits in the spool directory, builds the spool object,
+// applies the rules that may block a transmission and shows what will be sent and what was sent
+// last; "Envoyer" starts the upload, the upload thread's reports drive the progress bar and status
+// line, and its completion notice books the result and closes the dialog. While an upload runs, a
+// keep-alive timer checks the session.
 class SendDialogController : public UploadObserver
 {
 public:
@@ -121,6 +124,7 @@ private:
         Continue,
         Close
     };
+    bool takeSpool();
     Opening createSpool();
     bool applyBlockingRules();
     void fillFields();
@@ -148,6 +152,9 @@ private:
     AnswerSource m_answers;
     bool m_euroDefault = false;
     int m_spoolType = 0;
+    // One transmission per spool directory: held from before the spool is read until the dialog is
+    // gone, after the spool and its upload thread.
+    std::shared_ptr<DirectoryLock> m_spoolLock;
     std::unique_ptr<CAbrechnungSpool> m_spool;
     PartnerLabList m_partnerLabs;
     bool m_closed = false;

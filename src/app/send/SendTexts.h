@@ -44,6 +44,9 @@ inline constexpr const char* UnknownFileError = "Unbekannter Dateizugriffsfehler
 inline constexpr const char* NoFile = "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Répertoire : %s)";
 inline constexpr const char* NoFileWithCode =
     "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Code interne : %d; Répertoire : %s)";
+// Another process transmits from the spool directory: this dialog closes without touching it.
+inline constexpr const char* TransmissionRunning =
+    "Une transmission de ce répertoire est déjà en cours !\n(Répertoire : %s)";
 inline constexpr const char* UnsupportedType =
     "Le répertoire des factures contient un fichier dont le type n'est pas soutenu.";
 inline constexpr const char* AttachmentsWithoutControlFile =

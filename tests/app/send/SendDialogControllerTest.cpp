@@ -2,11 +2,18 @@
 
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
+#include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
+#include "billing/SpoolFixtures.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace bv;
 using namespace bv::test;
@@ -290,6 +297,78 @@ TEST_F(SendDialogTest, FailedLoginClosesWithTheConnectionMessage)
         EXPECT_EQ(boxes.boxes.back().icon, MbIcon::Error);
     }
     EXPECT_EQ(starter.starts, 0);
+}
+
+// ---- One transmission per spool directory ----
+
+TEST_F(SendDialogTest, SpoolOfARunningTransmissionIsLeftUntouched)
+{
+    writeXml("r1.xml");
+    spool.write("zz.xml", "<kein/>"); // would be quarantined by a dialog that reads the spool
+    const auto before = filesBelow(spool.path());
+    {
+        // Another process transmits from the directory: it holds the directory's lock.
+        const int other = ::open(spool.path().c_str(), O_RDONLY | O_DIRECTORY);
+        ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+        auto dialog = openDialog();
+        ::close(other);
+        EXPECT_TRUE(dialog->closed());
+        EXPECT_EQ(view.shown, 0);
+        EXPECT_EQ(texts(), std::vector<std::string>{"Une transmission de ce répertoire est déjà en cours !\n"
+                                                    "(Répertoire : " +
+                                                    spoolDir() + ")"});
+        EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
+        EXPECT_EQ(filesBelow(spool.path()), before);
+        EXPECT_FALSE(fs::exists(spool.file("Sent"))) << "not even the working directories are made";
+        EXPECT_EQ(aliveRequests, 0);
+    }
+    // Once it has ended, the next dialog reads the spool.
+    boxes.boxes.clear();
+    auto dialog = openDialog();
+    EXPECT_FALSE(dialog->closed()) << ::testing::PrintToString(texts());
+    EXPECT_TRUE(fs::exists(spool.file("Error/zz.xml")));
+}
+
+TEST_F(SendDialogTest, TransmissionConfirmedBeforeItsProcessEndedIsCompletedFirst)
+{
+    writeXml("r1.xml");
+    writeXml("r2.xml");
+    SendJournal journal;
+    journal.state = SendJournal::State::Confirmed;
+    journal.typeCode = "CA";
+    journal.keyText = "7601000000001";
+    journal.batchNumber = 5;
+    journal.sendTime = "20240315:101112";
+    journal.upload = "CHA_7601000000001_20240315_101100.zip";
+    for (const char* name : {"r1.xml", "r2.xml"})
+        journal.files.push_back({name, files::fileIdentity(spool.file(name)).value()});
+    ASSERT_FALSE(journal.write(spoolDir()));
+
+    auto dialog = openDialog();
+    EXPECT_TRUE(dialog->closed());
+    EXPECT_EQ(texts(), std::vector<std::string>{format(NoFileText, spoolDir())});
+    EXPECT_TRUE(fs::exists(spool.file("Sent/r1.xml")));
+    EXPECT_TRUE(fs::exists(spool.file("Sent/r2.xml")));
+    EXPECT_EQ(profile.readString(section::Abrechnungsversand, "7601000000001:last_stapel", ""), "5");
+    EXPECT_EQ(profile.readString(section::Abrechnungsversand, "7601000000001:last_send", ""), "20240315:101112");
+    EXPECT_FALSE(fs::exists(spool.file("Tmp/send.journal")));
+    EXPECT_EQ(starter.starts, 0);
+}
+
+TEST_F(SendDialogTest, DefectiveOldestInvoiceIsQuarantinedAndTheOthersAreShown)
+{
+    spool.write("a.xml", ""); // written first: the oldest file of the spool
+    std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    for (const char* name : {"b.xml", "c.xml", "d.xml"})
+        writeXml(name);
+    auto dialog = openDialog();
+    ASSERT_FALSE(dialog->closed()) << ::testing::PrintToString(texts());
+    EXPECT_EQ(view.texts[SendField::InvoiceCount], "3");
+    EXPECT_EQ(texts(), std::vector<std::string>{"Im Abrechnungsverzeichnis befand sich eine fehlerhafte "
+                                                "Abrechnungsdatei.\nSie wurde nach " +
+                                                spoolDir() + "Error/ verschoben!"});
+    EXPECT_TRUE(fs::exists(spool.file("Error/a.xml")));
+    EXPECT_TRUE(fs::exists(spool.file("Error/a.err")));
 }
 
 // ---- Sending ----
