@@ -34,6 +34,7 @@ inline constexpr const char* SavedSpooldir = "SavedSpooldir";
 inline constexpr const char* UseProxy = "UseProxy";
 inline constexpr const char* AliveURL = "AliveURL";
 inline constexpr const char* AliveTimeout = "AliveTimeout";
+inline constexpr const char* ReplyTimeout = "ReplyTimeout"; // seconds for the whole reply to an upload
 inline constexpr const char* MaxDateiGroesse = "MaxDateiGroesse";
 inline constexpr const char* BetragErgText = "BetragErgText";
 inline constexpr const char* FirstEURDate = "FirstEURDate";

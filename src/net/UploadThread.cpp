@@ -1,8 +1,11 @@
 #include "net/UploadThread.h"
 
+#include "config/Profile.h"
+#include "config/ProfileKeys.h"
 #include "net/CurlSession.h"
 #include "net/MyInternetException.h"
 #include "net/NetTexts.h"
+#include "net/SettingsStore.h"
 #include "net/WinInetErrors.h"
 #include "platform/Text.h"
 
@@ -196,7 +199,7 @@ private:
             }
             if (pendingCancelHonoured())
                 return;
-            if (stalled()) {
+            if (stalled() || replyOverdue()) {
                 m_stalled = true;
                 throw MyInternetException(wininet::Timeout, stepOfFailure());
             }
@@ -242,6 +245,12 @@ private:
             m_lastActivity = now;
         }
         return now - m_lastActivity >= m_settings.idleTimeout;
+    }
+
+    // The body has gone out and the reply has not ended within its limit, however it trickles in.
+    bool replyOverdue() const
+    {
+        return m_bodyWritten && std::chrono::steady_clock::now() - m_bodyWrittenAt >= m_settings.replyTimeout;
     }
 
     // While the network keeps the thread waiting, a cancel request is taken at once when a block
@@ -328,6 +337,7 @@ private:
     void bodyWritten()
     {
         m_bodyWritten = true;
+        m_bodyWrittenAt = std::chrono::steady_clock::now();
         m_block.cancelled.set();
         closeFile();
         status(uploadtext::BeingChecked);
@@ -415,6 +425,7 @@ private:
     bool m_stalled = false;
     std::optional<MyInternetException> m_failure;
     std::chrono::steady_clock::time_point m_lastActivity;
+    std::chrono::steady_clock::time_point m_bodyWrittenAt;
     curl_off_t m_lastSent = 0;
     curl_off_t m_lastReceived = 0;
 };
@@ -499,9 +510,20 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
     return 0;
 }
 
+std::chrono::milliseconds configuredReplyTimeout(const SettingsStore& settings)
+{
+    const std::chrono::seconds::rep seconds =
+        settings.readInt(section::Abrechnungsversand, profilekey::ReplyTimeout,
+                         static_cast<int>(UploadSettings::DefaultReplyTimeout.count()));
+    return seconds > 0 ? std::chrono::seconds(seconds) : UploadSettings::DefaultReplyTimeout;
+}
+
 std::unique_ptr<UploadHandle> CurlUploadStarter::start(SendRequestBlock& block, UploadObserver* observer)
 {
-    return std::make_unique<ThreadHandle>(block, observer, m_settings);
+    UploadSettings settings = m_settings;
+    if (m_store)
+        settings.replyTimeout = configuredReplyTimeout(*m_store);
+    return std::make_unique<ThreadHandle>(block, observer, settings);
 }
 
 } // namespace bv

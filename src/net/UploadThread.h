@@ -8,6 +8,8 @@
 
 namespace bv {
 
+class SettingsStore;
+
 // Status texts and error texts of the upload, word for word as the send dialog shows them.
 namespace uploadtext {
 inline constexpr const char* Preparing = "L'envoi est en préparation.";
@@ -36,12 +38,17 @@ inline constexpr int NotEnoughMemory = 8;
 inline constexpr int ReadFault = 30;
 } // namespace uploadfileerror
 
-// Limits of one upload. No upload may hang for ever: connecting, and any stretch without a byte
-// going out or coming in, end the request with the library's time-out (12002).
+// Limits of one upload. No upload may hang for ever: connecting, any stretch without a byte going
+// out or coming in, and a reply that has not arrived in full within its limit after the body was
+// sent, end the request with the library's time-out (12002). The reply limit also holds against a
+// server that keeps the idle limit from running out by sending a byte now and then.
 struct UploadSettings
 {
+    static constexpr std::chrono::seconds DefaultReplyTimeout{300};
+
     std::chrono::milliseconds connectTimeout{60000};
     std::chrono::milliseconds idleTimeout{60000};
+    std::chrono::milliseconds replyTimeout{DefaultReplyTimeout};
     // A reply body beyond this size is refused as an invalid server response.
     std::size_t maxReplyBytes = 64 * 1024 * 1024;
     // How long the thread waits on the network at most before it looks at the cancel event again.
@@ -55,17 +62,26 @@ struct UploadSettings
 // the finished notice. Returns 0.
 int UploadThread(SendRequestBlock& block, UploadObserver* observer, const UploadSettings& settings = {});
 
-// Starts UploadThread on a thread of its own for each transmission.
+// The limit for the whole reply after the body: profile value Abrechnungsversand `ReplyTimeout` in
+// seconds; missing, not a number or not positive gives the default of 300 seconds.
+std::chrono::milliseconds configuredReplyTimeout(const SettingsStore& settings);
+
+// Starts UploadThread on a thread of its own for each transmission. With a settings store, the
+// reply limit is read from the profile at each start.
 class CurlUploadStarter : public UploadStarter
 {
 public:
     CurlUploadStarter() = default;
     explicit CurlUploadStarter(UploadSettings settings) : m_settings(settings) {}
+    explicit CurlUploadStarter(const SettingsStore& store, UploadSettings settings = {})
+        : m_settings(settings), m_store(&store)
+    {}
 
     std::unique_ptr<UploadHandle> start(SendRequestBlock& block, UploadObserver* observer) override;
 
 private:
     UploadSettings m_settings;
+    const SettingsStore* m_store = nullptr;
 };
 
 } // namespace bv

@@ -1,5 +1,6 @@
 #include "net/UploadThread.h"
 
+#include "FakePorts.h"
 #include "RawHttpServer.h"
 #include "bvcentre/BillingCentre.h"
 #include "net/InternetRequest.h"
@@ -581,6 +582,50 @@ struct BadReply
     std::string bytes;
     int code;
 };
+
+// A server that sends its headers and then the body a byte at a time: every byte restarts the idle
+// limit, but the whole reply must have arrived within its own limit after the body, else nothing
+// counts as sent.
+TEST(UploadReply, TrickledReplyEndsWithTheTimeOutAtItsLimit)
+{
+    const std::string body = "BV_SENDOK: NOMSG\r\n" + std::string(60, ' ');
+    RawHttpServer server([&body](int socket, const bv::test::RawRequest&) {
+        const std::string reply = RawHttpServer::response(200, body);
+        RawHttpServer::sendAll(socket, reply.substr(0, reply.size() - body.size()));
+        for (const char c : body) {
+            if (::send(socket, &c, 1, MSG_NOSIGNAL) != 1)
+                return;
+            std::this_thread::sleep_for(50ms);
+        }
+    });
+    bv::TempDir dir("bv-upload-");
+    SendRequestBlock block;
+    block.url = server.url("/upload");
+    block.uploadFile = dir.write("f.zip", pattern(3000)).string();
+    Recorder recorder;
+    bv::UploadSettings settings = quick();
+    settings.idleTimeout = 300ms;
+    settings.replyTimeout = 800ms;
+    const auto start = std::chrono::steady_clock::now();
+    bv::UploadThread(block, &recorder, settings);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);
+    EXPECT_EQ(block.errorCode, bv::wininet::Timeout);
+    EXPECT_EQ(block.errorText, "Das Zeitlimit für den Vorgang wurde überschritten.");
+    EXPECT_EQ(block.httpStatus, 0);
+}
+
+TEST(UploadReply, LimitComesFromTheProfileInSeconds)
+{
+    const std::pair<const char*, std::chrono::milliseconds> rows[] = {
+        {nullptr, 300s}, {"120", 120s}, {"0", 300s}, {"-5", 300s}, {"abc", 300s},
+    };
+    for (const auto& [value, limit] : rows) {
+        bv::test::MapSettingsStore store;
+        if (value)
+            store.values["Abrechnungsversand/ReplyTimeout"] = value;
+        EXPECT_EQ(bv::configuredReplyTimeout(store), limit) << (value ? value : "missing");
+    }
+}
 
 class UploadBadReply : public ::testing::TestWithParam<BadReply>
 {
