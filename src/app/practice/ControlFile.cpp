@@ -127,12 +127,18 @@ ControlFileKind evaluateControlFile(const std::filesystem::path& path)
     return file ? file->kind() : ControlFileKind::Unreadable;
 }
 
-bool writeControlFileStatus(const std::filesystem::path& path, const std::string& errorLevel)
+bool writeControlFileStatus(const std::filesystem::path& path, const std::string& errorLevel,
+                            const std::string& errorText)
 {
+    // An INI value is one line.
+    std::string text = utf8ToCp1252(errorText);
+    for (char& c : text)
+        if (c == '\r' || c == '\n')
+            c = ' ';
     // READY is only written once the error level is in place: a practice program that sees READY
     // must never read an error level that is not this run's.
     return profile::writeString(SectionStatus, KeyErrorLevel, errorLevel, path) &&
-           profile::writeString(SectionStatus, KeyErrorText, std::string(), path) &&
+           profile::writeString(SectionStatus, KeyErrorText, text, path) &&
            profile::writeString(SectionStatus, KeyReady, std::string(ReadyValue), path);
 }
 

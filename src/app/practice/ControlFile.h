@@ -65,9 +65,11 @@ private:
 // Evaluates the control file at the path.
 ControlFileKind evaluateControlFile(const std::filesystem::path& path);
 
-// Writes the status block the practice software waits for: ERRORLEVEL, then an empty ERRORTEXT, then
-// READY = "1" last, each write replacing the file atomically, so that a practice program that sees
-// READY also sees the error level. False when the file could not be written.
-bool writeControlFileStatus(const std::filesystem::path& path, const std::string& errorLevel);
+// Writes the status block the practice software waits for: ERRORLEVEL, then ERRORTEXT (empty unless a
+// text is given; written in Windows-1252 on one line), then READY = "1" last, each write replacing the
+// file atomically, so that a practice program that sees READY also sees the error level. False when
+// the file could not be written.
+bool writeControlFileStatus(const std::filesystem::path& path, const std::string& errorLevel,
+                            const std::string& errorText = {});
 
 } // namespace bv

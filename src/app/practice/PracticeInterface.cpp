@@ -4,6 +4,7 @@
 #include "app/practice/ControlFile.h"
 #include "app/practice/PracticeTexts.h"
 #include "app/practice/TransferPreparation.h"
+#include "app/send/SendTexts.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrivateProfile.h"
@@ -51,6 +52,14 @@ void PracticeInterface::transfer(const ControlFile& control)
 {
     TransferPreparation preparation(m_boxes, m_temporaryDirectory);
     const PreparedTransfer prepared = preparation.prepare(control);
+    if (prepared.busy) {
+        // The same delivery is being transmitted by another process: this run reports that and
+        // leaves the working directory to it.
+        const std::string text = strFormat(sendtext::TransmissionRunning, prepared.workingDirectory.c_str());
+        m_boxes.show(text, practicetext::Caption, MbIcon::Warning);
+        writeControlFileStatus(control.path(), errorlevel::NotConfirmed, text);
+        return;
+    }
     if (!prepared) {
         m_boxes.show(practicetext::EvaluationFailed, practicetext::Caption, MbIcon::Error);
         writeControlFileStatus(control.path(), errorlevel::Unusable);

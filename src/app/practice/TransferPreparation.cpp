@@ -2,6 +2,7 @@
 
 #include "app/practice/ControlFile.h"
 #include "app/practice/PracticeTexts.h"
+#include "platform/DirectoryLock.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrivateProfile.h"
@@ -127,6 +128,11 @@ PreparedTransfer TransferPreparation::prepare(const ControlFile& control)
 
     PreparedTransfer prepared;
     prepared.workingDirectory = makeWorkingDirectory(customer + "_" + cp1252ToUtf8(record.batchNumber));
+    DirectoryLock::Outcome outcome = DirectoryLock::Outcome::Unavailable;
+    prepared.lock = DirectoryLock::tryAcquire(prepared.workingDirectory, &outcome);
+    prepared.busy = outcome == DirectoryLock::Outcome::Busy;
+    if (prepared.busy)
+        return prepared;
     const std::filesystem::path workFile = prepared.workingDirectory + practicetext::WorkFileName;
     files::removeFile(workFile);
     prepared.workFileWritten = writeWorkFile(workFile, control, customer, record);

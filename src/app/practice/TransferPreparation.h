@@ -1,12 +1,14 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace bv {
 
 class ControlFile;
+class DirectoryLock;
 class MessageBoxes;
 
 // The fields of a DDS-RZ billing file's closing record that a transfer needs. A DDS-RZ file is made
@@ -30,7 +32,11 @@ struct PreparedTransfer
 {
     std::string workingDirectory; // with a trailing "/"; empty when the preparation failed
     bool workFileWritten = false; // "bvlsabr.ini" was written by this preparation
-    explicit operator bool() const { return !workingDirectory.empty(); }
+    // Another process transmits from the working directory: nothing was written into it.
+    bool busy = false;
+    // The working directory's lock, held by this process until the transfer is over.
+    std::shared_ptr<DirectoryLock> lock;
+    explicit operator bool() const { return !workingDirectory.empty() && !busy; }
 };
 
 // Builds the private working directory of one transfer from a control file: a directory in the
@@ -43,13 +49,13 @@ public:
     TransferPreparation(MessageBoxes& boxes, std::string temporaryDirectory);
 
     // Shows the error and returns an empty result when the control file names no customer or no
-    // billing file, or when the billing file cannot be read.
+    // billing file, or when the billing file cannot be read. The working directory is locked before
+    // anything is written into it; when another process holds it the result is busy.
     PreparedTransfer prepare(const ControlFile& control);
 
     // "<temp>brevalis_RZClientSend/<name>/", creating both levels when missing. A level that cannot
     // be created is reported with the "Hinweis" message and the work goes on.
     std::string makeWorkingDirectory(const std::string& name);
-
 
 private:
     void createLevel(const std::string& path);

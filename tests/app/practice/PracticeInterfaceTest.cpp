@@ -10,7 +10,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
+#include <unistd.h>
 
 using bv::MbIcon;
 
@@ -125,6 +128,40 @@ TEST_F(PracticeInterfaceTest, TransferBuildsTheWorkingDirectoryAndReportsSuccess
                                           "\r\nPXID=123456\r\nANLAGE1=/scan/eins.tif\r\nANLAGE2=/scan/zwei.tif\r\n"
                                           "ANLAGE4=/scan/vier.tif\r\n[STATUS]\r\nERRORLEVEL=0\r\nERRORTEXT=\r\n"
                                           "READY=1\r\n");
+}
+
+TEST_F(PracticeInterfaceTest, DeliveryBeingTransmittedByAnotherProcessIsLeftToIt)
+{
+    const std::string work = workingDirectory("123456_0042");
+    std::filesystem::create_directories(work);
+    const auto lockedByAnother = [&] {
+        const int fd = ::open(work.c_str(), O_RDONLY | O_DIRECTORY);
+        const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
+        ::close(fd);
+        return locked;
+    };
+    // This run holds the working directory while its send dialog runs.
+    bool heldDuringTheDialog = false;
+    ports.onSend = [&](const std::string&) { heldDuringTheDialog = lockedByAnother(); };
+    run(transferControl());
+    EXPECT_TRUE(heldDuringTheDialog);
+
+    // Another process's run meanwhile: reported, nothing written into the working directory.
+    ports.sendDialogs.clear();
+    std::filesystem::remove_all(work);
+    std::filesystem::create_directories(work);
+    const int other = ::open(work.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    run(transferControl());
+    ::close(other);
+    const std::string text = "Une transmission de ce répertoire est déjà en cours !\n(Répertoire : " + work + ")";
+    EXPECT_EQ(texts(), std::vector<std::string>{text});
+    EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
+    EXPECT_TRUE(ports.sendDialogs.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(work));
+    EXPECT_EQ(status(), "-1/1");
+    EXPECT_EQ(bv::profile::readString("STATUS", "ERRORTEXT", "", 1000, dir.file("steuer.ini")),
+              "Une transmission de ce r\xE9pertoire est d\xE9j\xE0 en cours ! (R\xE9pertoire : " + work + ")");
 }
 
 struct StatusRow
