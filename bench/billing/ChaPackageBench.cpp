@@ -122,10 +122,5 @@ int probe(const std::string& directory)
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::string(argv[1]) == "--probe")
-        return bv::probe(argv[2]);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bv::bench::benchmarkMain(argc, argv, &bv::probe);
 }

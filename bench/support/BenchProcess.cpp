@@ -2,6 +2,8 @@
 
 #include "platform/Files.h"
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
@@ -53,6 +55,16 @@ long peakResidentKb()
     const std::string status = files::readFile("/proc/self/status").value_or("");
     const auto at = status.find("VmHWM:");
     return at == std::string::npos ? -1 : std::stol(status.substr(at + 6));
+}
+
+int benchmarkMain(int argc, char** argv, int (*probe)(const std::string& argument))
+{
+    if (argc == 3 && std::string(argv[1]) == "--probe")
+        return probe(argv[2]);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace bv::bench

@@ -23,4 +23,8 @@ double median(std::vector<double> values);
 // reports for a child would include the parent's memory from before the exec.
 long peakResidentKb();
 
+// main() of a benchmark program whose measured side runs as its own process: "--probe <argument>"
+// runs `probe` once, anything else runs the registered benchmarks.
+int benchmarkMain(int argc, char** argv, int (*probe)(const std::string& argument));
+
 } // namespace bv::bench
