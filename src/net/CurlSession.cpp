@@ -1,5 +1,6 @@
 #include "net/CurlSession.h"
 
+#include "net/CertificateTrust.h"
 #include "net/WinInetErrors.h"
 #include "platform/Text.h"
 
@@ -8,14 +9,11 @@
 #include <openssl/x509_vfy.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <mutex>
 
 namespace bv {
 
 namespace {
-
-const char* const CaFileVariable = "BVALS_CA_FILE";
 
 void initCurlOnce()
 {
@@ -56,8 +54,8 @@ CURLcode prepareTlsContext(CURL* /*curl*/, void* sslContext, void* userData)
     SSL_CTX_set_ex_data(ctx, tlsStateIndex(), state);
     SSL_CTX_set_verify(ctx, SSL_VERIFY_PEER, verifyCertificate);
     // An extra certificate authority for private deployments and tests, beside the system's ones.
-    if (const char* caFile = std::getenv(CaFileVariable); caFile && *caFile) {
-        if (X509_STORE_load_file(SSL_CTX_get_cert_store(ctx), caFile) != 1) {
+    if (const std::string caFile = configuredCaFile(); !caFile.empty()) {
+        if (X509_STORE_load_file(SSL_CTX_get_cert_store(ctx), caFile.c_str()) != 1) {
             state->caFileFailed = true;
             return CURLE_SSL_CACERT_BADFILE;
         }

@@ -124,8 +124,8 @@ void MainWindowController::loginFailed()
         return;
     }
     if (session.lockedOut) {
-        const std::string phone = m_context.settings.readString(section::General, profilekey::ServicelineTel,
-                                                                logintext::DefaultServiceline);
+        const std::string phone =
+            m_context.settings.readString(section::General, profilekey::ServicelineTel, logintext::DefaultServiceline);
         m_context.boxes.show(strFormat(logintext::LockedOutFormat, phone.c_str()), mainwindowtext::Caption,
                              MbIcon::Error);
     } else if (!session.cancelled) {
@@ -161,6 +161,15 @@ std::vector<std::string> MainWindowController::trustedAddresses() const
     };
     std::erase_if(addresses, [](const std::string& address) { return address.empty(); });
     return addresses;
+}
+
+bool MainWindowController::acceptCertificateError(const std::string& pageUrl,
+                                                  const std::vector<std::string>& chain) const
+{
+    const auto origin = pageOrigin(pageUrl);
+    if (!origin || origin->scheme != "https" || !pageMayCommand(pageUrl, trustedAddresses()))
+        return false;
+    return m_context.certificateTrusted && m_context.certificateTrusted(chain, origin->host);
 }
 
 void MainWindowController::onStatusTextChange(const std::string& pageUrl, const std::string& text)

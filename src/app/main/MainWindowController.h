@@ -2,7 +2,9 @@
 
 #include "app/main/InstanceRequestGate.h"
 #include "app/main/MainWindowPorts.h"
+#include "net/CertificateTrust.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,10 @@ struct MainWindowContext
     PopupProperties& popup;
     PageCommandMemory& memory; // shared by every main window of the process
     UiDispatcher& ui;          // requests of later starts reach the window through it
+    // Whether a server's certificate chain (DER, its own certificate first) for a host leads to the
+    // extra authority the client's requests trust.
+    std::function<bool(const std::vector<std::string>& chain, const std::string& host)> certificateTrusted =
+        chainTrustedByConfiguredAuthority;
 };
 
 // The context of this process's main window: the application object's values and the process-wide
@@ -93,6 +99,12 @@ public:
 
     // The addresses whose pages may give page commands (see pageMayCommand).
     std::vector<std::string> trustedAddresses() const;
+
+    // The browser refused the certificate of a page (DER chain, its own certificate first). It is
+    // accepted only for the billing centre's own origins (as for page commands) and only when the
+    // chain leads to the authority the client's requests trust, with the host name checked; so with
+    // BVALS_CA_FILE the centre's pages show as the login and the upload work.
+    bool acceptCertificateError(const std::string& pageUrl, const std::vector<std::string>& chain) const;
 
 private:
     class ModalScope;

@@ -6,7 +6,21 @@ namespace bv {
 
 BrowserPage::BrowserPage(QWebEngineProfile* profile, const StatusTextChannel& channel, QObject* parent)
     : QWebEnginePage(profile, parent), m_channel(channel)
-{}
+{
+    connect(this, &QWebEnginePage::certificateError, this, &BrowserPage::onCertificateError);
+}
+
+void BrowserPage::onCertificateError(const QWebEngineCertificateError& error)
+{
+    QWebEngineCertificateError decision = error;
+    std::vector<std::string> chain;
+    for (const QSslCertificate& certificate : error.certificateChain())
+        chain.push_back(certificate.toDer().toStdString());
+    if (error.isOverridable() && m_certificateJudge && m_certificateJudge(error.url().toString().toStdString(), chain))
+        decision.acceptCertificate();
+    else
+        decision.rejectCertificate();
+}
 
 void BrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString& message, int, const QString&)
 {

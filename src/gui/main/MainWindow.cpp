@@ -120,6 +120,9 @@ void MainWindow::connectPage(BrowserPage* page)
 {
     page->setStatusHandler([this](const QString& url, const QString& text) { onStatusText(url, text); });
     page->setWindowFactory([this] { return openPopup(); });
+    page->setCertificateJudge([this](const std::string& url, const std::vector<std::string>& chain) {
+        return m_controller && m_controller->acceptCertificateError(url, chain);
+    });
 }
 
 QWebEnginePage* MainWindow::openPopup()

@@ -469,6 +469,32 @@ TEST_F(MainWindowControllerTest, TrustedAddressesFollowTheSessionAndTheProfile)
     EXPECT_EQ(dialogs.setupDialogs, 1);
 }
 
+TEST_F(MainWindowControllerTest, CertificateErrorsAreAcceptedOnlyForTheCentresOwnVerifiedPages)
+{
+    std::vector<std::string> askedHosts;
+    bool chainVerifies = true;
+    MainWindowContext context{session, contracts, settings, boxes, connection, popup, memory, ui};
+    context.certificateTrusted = [&](const std::vector<std::string>& chain, const std::string& host) {
+        EXPECT_EQ(chain, std::vector<std::string>{"leaf"});
+        askedHosts.push_back(host);
+        return chainVerifies;
+    };
+    settings.values["General/RequestURL"] = "https://[::1]:8443/request";
+    MainWindowController controller(view, dialogs, login, context, "");
+    const std::vector<std::string> chain{"leaf"};
+
+    EXPECT_TRUE(controller.acceptCertificateError("https://Centre.Example.CH/app/start", chain));
+    EXPECT_TRUE(controller.acceptCertificateError("https://[::1]:8443/app", chain));
+    EXPECT_EQ(askedHosts, (std::vector<std::string>{"centre.example.ch", "[::1]"}));
+    // Another site, or the centre's host on another scheme or port: the chain is not even looked at.
+    for (const char* page :
+         {"https://evil.example.org/", "http://centre.example.ch/", "https://centre.example.ch:8443/", "about:blank"})
+        EXPECT_FALSE(controller.acceptCertificateError(page, chain)) << page;
+    EXPECT_EQ(askedHosts.size(), 2u);
+    chainVerifies = false;
+    EXPECT_FALSE(controller.acceptCertificateError("https://centre.example.ch/app/start", chain));
+}
+
 // --- requests of later starts ----------------------------------------------------------------------
 
 TEST_F(MainWindowControllerTest, LaterStartWithoutRequestOnlyBringsTheWindowForward)

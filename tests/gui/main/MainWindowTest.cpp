@@ -6,6 +6,7 @@
 #include "app/main/MainWindowController.h"
 #include "app/main/PageCommand.h"
 #include "bvcentre/BillingCentre.h"
+#include "bvcentre/TestCertificates.h"
 #include "net/ContractList.h"
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
@@ -19,6 +20,7 @@
 #include "gui/main/BrowserPage.h"
 #include "gui/main/MainWindow.h"
 #include "gui/main/PopupWindow.h"
+#include "net/CertificateTrust.h"
 
 #include <QAction>
 #include <QSignalSpy>
@@ -202,6 +204,38 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.statuses->count(), 2, Timeout);
         QCOMPARE(rig.statuses->at(1).at(1).toString(), QString("Fertig"));
         QCOMPARE(rig.dialogs.setupDialogs, 0);
+    }
+
+    // With the client's extra authority, the centre's pages show over HTTPS as its requests go
+    // through; the same server under a name that is not the centre's, or without that authority,
+    // stays refused.
+    void centresPagesOverHttpsAreTrustedAsTheClientsRequests()
+    {
+        bv::TempDir dir("bv-web-tls-");
+        const auto certs = bv::testing::makeTestCertificates(dir.path());
+        bv::testing::BillingCentre::Options options;
+        options.certFile = certs.certFile;
+        options.keyFile = certs.keyFile;
+        bv::testing::BillingCentre centre(options);
+        QVERIFY(centre.start());
+        QVERIFY(centre.url("/").rfind("https://127.0.0.1:", 0) == 0);
+        const std::unique_ptr<void, void (*)(void*)> unset(this, [](void*) { ::unsetenv(bv::CaFileVariable); });
+        ::setenv(bv::CaFileVariable, certs.caFile.c_str(), 1);
+        {
+            Rig rig(centre);
+            rig.start();
+            QTRY_VERIFY_WITH_TIMEOUT(rig.loads->count() > 0, Timeout);
+            QVERIFY(rig.loads->at(0).at(1).toBool());
+            QVERIFY(rig.open(centre.url("/app/send?auto=1")));
+            QTRY_COMPARE_WITH_TIMEOUT(rig.dialogs.sendDialogs, 1, Timeout);
+            QVERIFY(rig.open("https://localhost:" + std::to_string(centre.port()) + "/app/start"));
+            QVERIFY(!rig.loads->last().at(1).toBool());
+        }
+        ::unsetenv(bv::CaFileVariable);
+        Rig rig(centre);
+        rig.start();
+        QTRY_VERIFY_WITH_TIMEOUT(rig.loads->count() > 0, Timeout);
+        QVERIFY(!rig.loads->at(0).at(1).toBool());
     }
 
     void popupOpensWithTheConfiguredSize()
