@@ -8,8 +8,7 @@
 #include "net/UploadThread.h"
 #include "platform/Files.h"
 
-namespace bv
-{
+namespace bv {
 
 void QtStartupShell::runSetupDialog(ClientApp& app)
 {
@@ -21,17 +20,16 @@ void QtStartupShell::runSetupDialog(ClientApp& app)
 
 void QtStartupShell::runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker)
 {
-    CurlUploadStarter uploads;
+    CurlUploadStarter uploads(app.settings());
     MainWindowServices services;
     services.sendDialog = [&](QWidget* parent) { return bv::runSendDialog(app, false, {}, true, uploads, parent); };
     services.testFileDialog = [&](QWidget* parent) { runTestFileDialog(app, uploads, parent); };
     bv::runMainWindow(app, startRequest, checker, services);
 }
 
-void QtStartupShell::runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory,
-                                   bool spoolOption)
+void QtStartupShell::runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory, bool spoolOption)
 {
-    CurlUploadStarter uploads;
+    CurlUploadStarter uploads(app.settings());
     const std::string nextPage = bv::runSendDialog(app, standalone, spoolDirectory, spoolOption, uploads);
     // Without a main window behind it, the send dialog opens one on the page the billing centre named.
     if (standalone && !nextPage.empty())
