@@ -254,11 +254,12 @@ const HiveContent::Key* HiveContent::findKey(std::string_view normalizedPath) co
 
 HiveContent::Key& HiveContent::ensureKey(const std::string& normalizedPath, bool* created)
 {
-    const std::string folded = fold(normalizedPath);
-    if (const auto it = m_keys.find(folded); it != m_keys.end()) {
+    std::string folded = fold(normalizedPath);
+    const auto at = m_keys.lower_bound(folded);
+    if (at != m_keys.end() && at->first == folded) {
         if (created)
             *created = false;
-        return it->second;
+        return at->second;
     }
     // A parent key that so far existed through its subkeys keeps the spelling they gave it.
     std::string spelling = normalizedPath;
@@ -267,7 +268,7 @@ HiveContent::Key& HiveContent::ensureKey(const std::string& normalizedPath, bool
         spelling = sub->second.path.substr(0, normalizedPath.size());
     if (created)
         *created = sub == m_keys.end();
-    return m_keys.emplace(folded, Key{std::move(spelling), {}}).first->second;
+    return m_keys.emplace_hint(at, std::move(folded), Key{std::move(spelling), {}})->second;
 }
 
 bool HiveContent::removeKey(const std::string& normalizedPath)
