@@ -262,7 +262,8 @@ SystemError SendJournal::write(const std::string& spoolDirectory) const
     const std::filesystem::path path = pathIn(spoolDirectory);
     if (SystemError error = files::createDirectory(path.parent_path()))
         return error;
-    return files::writeFileAtomic(path, serialize());
+    return files::writeFileAtomic(path, serialize(),
+                                  state == State::Confirmed ? files::Durability::OnDisk : files::Durability::InProcess);
 }
 
 void SendJournal::discard(const std::string& spoolDirectory)

@@ -48,7 +48,8 @@ struct SendJournal
 
     // "<spool directory>Tmp/<name>"; the directory ends in "/".
     static std::string pathIn(const std::string& spoolDirectory);
-    // Creates the Tmp directory when missing and replaces the journal in one step.
+    // Creates the Tmp directory when missing and replaces the journal in one step. A confirmed
+    // journal is on disk when this returns; a pending one need not be, as it is dropped anyway.
     SystemError write(const std::string& spoolDirectory) const;
     static void discard(const std::string& spoolDirectory);
 };

@@ -133,7 +133,8 @@ bool pathExists(const std::filesystem::path& path)
 
 // Puts a finished temporary file in place of `target`. Without overwrite an existing target is
 // never replaced: link() fails with EEXIST instead of racing a separate existence test.
-SystemError commitTemporary(const std::filesystem::path& tmp, const std::filesystem::path& target, bool overwrite)
+SystemError commitTemporary(const std::filesystem::path& tmp, const std::filesystem::path& target, bool overwrite,
+                            bool sync = true)
 {
     if (overwrite) {
         if (::rename(tmp.c_str(), target.c_str()) != 0) {
@@ -160,7 +161,8 @@ SystemError commitTemporary(const std::filesystem::path& tmp, const std::filesys
             return err;
         }
     }
-    syncDirectoryOf(target);
+    if (sync)
+        syncDirectoryOf(target);
     return {};
 }
 
@@ -369,6 +371,12 @@ SystemError createDirectories(const std::filesystem::path& path)
 
 SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view content)
 {
+    return writeFileAtomic(path, content, Durability::OnDisk);
+}
+
+SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view content, Durability durability)
+{
+    const bool sync = durability == Durability::OnDisk;
     // A symbolic link stays a link: its target is what gets replaced.
     std::filesystem::path target = path;
     std::error_code ec;
@@ -393,14 +401,14 @@ SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view 
     };
     if (existed)
         ::fchmod(out.get(), st.st_mode & 07777);
-    if (!writeAll(out.get(), content.data(), content.size()) || ::fsync(out.get()) != 0)
+    if (!writeAll(out.get(), content.data(), content.size()) || (sync && ::fsync(out.get()) != 0))
         return fail();
     if (::close(out.release()) != 0) {
         const SystemError err = lastError();
         ::unlink(tmp.c_str());
         return err;
     }
-    return commitTemporary(tmp, target, true);
+    return commitTemporary(tmp, target, true, sync);
 }
 
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes)

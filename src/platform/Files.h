@@ -78,6 +78,13 @@ SystemError createDirectories(const std::filesystem::path& path); // with every 
 // Writes the whole content atomically (temporary file, fsync, rename). An existing file keeps its
 // permissions; a symbolic link keeps pointing at the file that is replaced.
 SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view content);
+// How far a write must have reached when it returns.
+enum class Durability
+{
+    OnDisk,    // synced: survives a power failure
+    InProcess, // only atomic: every process sees the old or the new content, a power failure may keep the old
+};
+SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view content, Durability durability);
 // The file's content, at most its first maxBytes bytes; nullopt with errno set when it cannot be read.
 std::optional<std::string> readFile(const std::filesystem::path& path, std::size_t maxBytes = SIZE_MAX);
 
