@@ -1,8 +1,11 @@
 // One transmission of a spool directory in a process of its own, so that a test can kill the
 // client in the middle of it: billing_send_once <chz|cha> <spool directory> <session id>.
-// The profile comes from BVALS_REGISTRY_DIR; messages go to stderr; prints "confirmed" or
-// "not confirmed" at the end.
+// Like the send dialog it first completes what an earlier run left behind. The profile comes from
+// BVALS_REGISTRY_DIR; messages go to stderr; prints "confirmed", "not confirmed" or "nothing to send"
+// at the end.
 
+#include "billing/SendJournal.h"
+#include "billing/SpoolDetection.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
 #include "config/Profile.h"
@@ -26,12 +29,17 @@ int main(int argc, char** argv)
     bv::Profile profile(*registry);
     bv::ConsoleMessageBoxes boxes;
     bv::files::RemovableProbe probe;
+    bv::CompleteInterruptedTransmission(bv::spoolDirectory(argv[2], profile), profile, boxes);
     std::unique_ptr<bv::CAbrechnungSpool> spool;
     if (kind == "chz")
         spool = std::make_unique<bv::CCHZSpool>(boxes, profile, probe, argv[2]);
     else
         spool = std::make_unique<bv::CCHASpool>(boxes, profile, probe, argv[2]);
 
+    if (spool->IsEmpty()) {
+        std::printf("nothing to send\n");
+        return 0;
+    }
     bv::CurlUploadStarter starter;
     bv::SendContext context;
     context.sessionId = argv[3];

@@ -29,6 +29,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <set>
 #include <thread>
 
 namespace bv {
@@ -426,6 +427,85 @@ TEST_F(SendTransmissionTest, ClientKilledDuringTheUploadLosesNothing)
         auto spool = openSpool(xml);
         sendAndFinish(*spool);
         EXPECT_TRUE(spool->transmissionConfirmed());
+    }
+}
+
+// What a run has done once the billing centre's confirmation is in: the journal says so, or the
+// booking or the marking has begun.
+bool pastTheConfirmation(const TempDir& spool, const TempRegistry& registry, bool xml)
+{
+    if (files::readFile(spool.file("Tmp/send.journal")).value_or("").find("state confirmed") != std::string::npos)
+        return true;
+    std::error_code ec;
+    if (xml)
+        return !fs::is_empty(spool.file("Sent"), ec) && !ec;
+    return !fs::exists(spool.file("abrechnung.chz")) ||
+           registry.userText().find("\"004711:last_stapel\"=\"12\"") != std::string::npos;
+}
+
+TEST_F(SendTransmissionTest, ClientKilledRightAfterTheConfirmationSendsNothingTwice)
+{
+    const fs::path program = process::executablePath().parent_path() / "billing_send_once";
+    ASSERT_TRUE(fs::exists(program)) << program;
+    // The kill comes this long after the run has read the confirmation: while it books and marks
+    // (300 invoices take the longest to move).
+    for (const bool xml : {true, false}) {
+        for (const int delayMs : xml ? std::vector<int>{0, 15} : std::vector<int>{0, 2, 5, 10}) {
+            SCOPED_TRACE(std::string(xml ? "CHA" : "CHZ") + " killed after " + std::to_string(delayMs) + " ms");
+            fs::remove_all(m_spool.path());
+            fs::create_directories(m_spool.path());
+            m_centre.clearRequests();
+            m_profile.writeString(section::Abrechnungsversand, "7601000000055:last_stapel", "0");
+            m_profile.writeString(section::Abrechnungsversand, "004711:last_stapel", "11");
+            std::set<std::string> billingFiles;
+            if (xml) {
+                for (int i = 0; i < 300; ++i) {
+                    const std::string name = "r" + std::to_string(1000 + i) + ".xml";
+                    writeXml(name);
+                    billingFiles.insert(name);
+                }
+            } else {
+                writeChz(4096);
+            }
+            const auto pid =
+                process::start(program.string(), {xml ? "cha" : "chz", m_spool.path().string(), m_session});
+            ASSERT_TRUE(pid);
+            const auto deadline = std::chrono::steady_clock::now() + 20s;
+            while (!pastTheConfirmation(m_spool, m_registry, xml) && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(100us);
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+            ::kill(*pid, SIGKILL);
+            process::wait(*pid);
+
+            // The next run finishes the transmission instead of sending it again.
+            const auto next =
+                process::start(program.string(), {xml ? "cha" : "chz", m_spool.path().string(), m_session});
+            ASSERT_TRUE(next);
+            EXPECT_EQ(process::wait(*next), 0);
+
+            const auto uploads = m_centre.requests("/upload");
+            if (xml) {
+                std::map<std::string, int> received;
+                for (const auto& upload : uploads) {
+                    const auto entries = samples::readZip(m_scratch.write("received.zip", upload.body));
+                    ASSERT_TRUE(entries);
+                    for (const auto& entry : *entries)
+                        ++received[entry.name];
+                }
+                const auto after = spoolFiles();
+                for (const std::string& name : billingFiles) {
+                    EXPECT_EQ(received[name], 1) << name;
+                    EXPECT_EQ(after.count(name), 0u) << name << " left in the spool";
+                    EXPECT_EQ(after.count("Sent/" + name), 1u) << name << " not in Sent";
+                }
+                EXPECT_EQ(m_profile.readString(section::Abrechnungsversand, "7601000000055:last_stapel"), "1");
+            } else {
+                EXPECT_EQ(uploads.size(), 1u);
+                EXPECT_FALSE(fs::exists(m_spool.file("abrechnung.chz")));
+                EXPECT_TRUE(fs::exists(m_spool.file("abrechnung.~RZ")));
+                EXPECT_EQ(m_profile.readString(section::Abrechnungsversand, "004711:last_stapel"), "12");
+            }
+        }
     }
 }
 

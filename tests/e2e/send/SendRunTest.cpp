@@ -16,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace bv {
 namespace {
@@ -49,7 +50,7 @@ protected:
         profile.writeString(section::Abrechnungsversand, "AliveURL", m_centre.url("/alive"));
     }
 
-    ClientRun::Result send(std::vector<std::string> answers, std::map<std::string, std::string> env = {})
+    ClientRun client(std::vector<std::string> answers, std::map<std::string, std::string> env = {})
     {
         ClientRun run;
         run.env = std::move(env);
@@ -60,7 +61,11 @@ protected:
         run.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
         run.env["QTWEBENGINE_CHROMIUM_FLAGS"] =
             "--no-sandbox --disable-gpu --disable-background-networking --disable-component-update";
-        return run.run();
+        return run;
+    }
+    ClientRun::Result send(std::vector<std::string> answers, std::map<std::string, std::string> env = {})
+    {
+        return client(std::move(answers), std::move(env)).run();
     }
 
     std::string profileValue(const std::string& key)
@@ -208,6 +213,57 @@ TEST_F(SendRun, CancelOrRefusedUploadLeavesEverythingInPlace)
 
     EXPECT_TRUE(fs::exists(m_spool.file("abrechnung.chz")));
     EXPECT_EQ(profileValue("004711:last_stapel"), "<missing>");
+}
+
+TEST_F(SendRun, TwoRunsStartedTogetherOnOneSpoolSendItOnce)
+{
+    const std::string running = "MSG\tbrevalis\twarning\tok\tUne transmission de ce répertoire est déjà en "
+                                "cours !\\n(Répertoire : " +
+                                m_spool.path().string() + "/)";
+    for (const bool xml : {true, false}) {
+        SCOPED_TRACE(xml ? "50 XML invoices" : "a CHZ batch");
+        std::set<std::string> billingFiles;
+        if (xml) {
+            samples::XmlInvoiceSpec sample;
+            for (int i = 0; i < 50; ++i) {
+                sample.familyName = "Patient" + std::to_string(i);
+                const std::string name = "r" + std::to_string(100 + i) + ".xml";
+                m_spool.write(name, samples::xmlInvoice(sample));
+                billingFiles.insert(name);
+            }
+        } else {
+            m_spool.write("abrechnung.chz", samples::chzFile({}));
+            billingFiles.insert("abrechnung.chz");
+        }
+        // The billing centre takes a second to answer the upload. Without a next page no main window
+        // follows the transmission.
+        testing::ScriptedReply slow;
+        slow.body = "BV_SENDOK: NOMSG\r\n";
+        slow.delayBeforeHeaders = std::chrono::seconds(1);
+        m_centre.script("/upload", slow);
+
+        const ClientRun run = client({std::string("login\t") + User + "\t" + Password, "send"});
+        auto first = run.start();
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        auto second = run.start();
+        const ClientRun::Result results[] = {first.wait(std::chrono::seconds(60)),
+                                             second.wait(std::chrono::seconds(60))};
+
+        int refused = 0;
+        for (const auto& result : results) {
+            ASSERT_FALSE(result.timedOut) << transcript(result);
+            refused += hasLine(result, running) ? 1 : 0;
+        }
+        EXPECT_EQ(refused, 1) << transcript(results[0]) << transcript(results[1]);
+        EXPECT_EQ(m_centre.requests("/upload").size(), 1u);
+        for (const auto& name : billingFiles) {
+            EXPECT_FALSE(fs::exists(m_spool.file(name))) << name;
+            if (xml)
+                EXPECT_TRUE(fs::exists(m_spool.file("Sent/" + name))) << name;
+        }
+        m_centre.clearScripts();
+        m_centre.clearRequests();
+    }
 }
 
 } // namespace
