@@ -121,17 +121,6 @@ TEST_F(SendJournalTest, ConfirmedXmlTransmissionIsBookedAndItsInvoicesMoveToSent
                                          "versendet markiert und bleibt im Abrechnungsverzeichnis.");
 }
 
-TEST_F(SendJournalTest, ConfirmedChzTransmissionLeavesOnlyItsWorkingCopy)
-{
-    m_spool.write("abrechnung.chz", "chz");
-    m_spool.write("abrechnung.~RZ", "chz");
-    ASSERT_FALSE(journalOf("CZ", {"abrechnung.chz"}).write(spoolDir()));
-    complete();
-    EXPECT_EQ(profileValue("004711:last_stapel"), "7");
-    EXPECT_EQ(filesBelow(m_spool.path()), (std::map<std::string, std::string>{{"abrechnung.~RZ", "chz"}}));
-    EXPECT_TRUE(m_boxes.boxes.empty());
-}
-
 TEST_F(SendJournalTest, UnconfirmedOrUnreadableJournalIsDroppedAndNothingElseChanges)
 {
     m_spool.write("abrechnung.chz", "chz");
