@@ -1,14 +1,17 @@
 #include "gui/core/QtMessageBoxes.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
+#include <QScreen>
 #include <QWidget>
 
-namespace bv
-{
+#include <algorithm>
 
-namespace
-{
+namespace bv {
+
+namespace {
 
 QMessageBox::Icon qtIcon(MbIcon icon)
 {
@@ -82,6 +85,43 @@ MbResult fromQt(int button, MbButtons buttons, MbResult fallback)
 
 } // namespace
 
+LineKeepingMessageBox::LineKeepingMessageBox(QMessageBox::Icon icon, const QString& caption, const QString& text,
+                                             QMessageBox::StandardButtons buttons, QWidget* parent)
+    : QMessageBox(icon, caption, text, buttons, parent)
+{
+    // The system's texts are plain text: a "<" in a message is shown, not taken for markup, and
+    // line breaks stay line breaks.
+    setTextFormat(Qt::PlainText);
+}
+
+void LineKeepingMessageBox::showEvent(QShowEvent* event)
+{
+    QMessageBox::showEvent(event);
+    fitLongestLine();
+}
+
+void LineKeepingMessageBox::fitLongestLine()
+{
+    // The toolkit sized the box to about half the screen and wraps every longer line a second
+    // time; the system's texts bring their own line breaks, so the box grows to its longest line
+    // instead. Only a line wider than the screen is still wrapped.
+    auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+    if (!label || !layout() || !screen())
+        return;
+    const int screenWidth = screen()->availableGeometry().width();
+    label->setWordWrap(false);
+    layout()->activate();
+    int boxWidth = std::max(width(), layout()->totalMinimumSize().width());
+    if (boxWidth > screenWidth) {
+        label->setWordWrap(true);
+        boxWidth = screenWidth;
+    }
+    layout()->activate();
+    const int boxHeight =
+        layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(boxWidth) : layout()->totalMinimumSize().height();
+    setFixedSize(boxWidth, boxHeight);
+}
+
 MbResult QtMessageBoxes::show(const std::string& text, const std::string& caption, MbIcon icon, MbButtons buttons,
                               MbResult defaultButton)
 {
@@ -90,8 +130,8 @@ MbResult QtMessageBoxes::show(const std::string& text, const std::string& captio
     QWidget* owner = QApplication::activeModalWidget();
     if (!owner)
         owner = QApplication::activeWindow();
-    QMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text), qtButtons(buttons),
-                    owner);
+    LineKeepingMessageBox box(qtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                              qtButtons(buttons), owner);
     box.setObjectName(QStringLiteral("messageBox"));
     box.setDefaultButton(qtButton(defaultButton));
     const int pressed = box.exec();
