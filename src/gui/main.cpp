@@ -4,6 +4,7 @@
 #include "app/core/ClientApp.h"
 #include "app/core/CommandLine.h"
 #include "app/core/Startup.h"
+#include "gui/core/DesktopIntegration.h"
 #include "gui/core/QtMessageBoxes.h"
 #include "gui/core/QtStartupShell.h"
 #include "platform/NetworkState.h"
@@ -12,6 +13,7 @@
 #include "platform/Unattended.h"
 
 #include <QApplication>
+#include <QLocale>
 
 #include <cstdlib>
 #include <memory>
@@ -29,6 +31,10 @@ int main(int argc, char* argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // The toolkit's own texts (standard buttons, file chooser, context menus) follow the desktop's
+    // language; every window carries the client's icon.
+    bv::desktop::installToolkitTranslations(application, QLocale::system());
+    bv::desktop::installApplicationIcon();
 
     std::unique_ptr<bv::MessageBoxes> boxes;
     if (unattended)
@@ -39,8 +45,8 @@ int main(int argc, char* argv[])
     auto registry = bv::Registry::fromEnvironment();
     bv::NetworkProbe networkProbe;
     bv::DialUp dialUp;
-    bv::ClientApp app(*registry, *boxes, bv::CommandLine::parse(arguments), bv::process::executablePath(),
-                      networkProbe, dialUp);
+    bv::ClientApp app(*registry, *boxes, bv::CommandLine::parse(arguments), bv::process::executablePath(), networkProbe,
+                      dialUp);
     bv::QtStartupShell shell;
     return bv::runStartup(app, shell);
 }
