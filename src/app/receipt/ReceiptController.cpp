@@ -471,6 +471,16 @@ void ReceiptController::selectSource()
     scanner.close();
 }
 
+void ReceiptController::selectSourceNamed(const std::string& name)
+{
+    Scanner& scanner = m_deps.scanner;
+    if (scanner.open(m_deps.identity) && scanner.select(name))
+        m_source = name;
+    else
+        error(t::SelectFailed);
+    scanner.close();
+}
+
 void ReceiptController::chooseFile()
 {
     if (const auto path = m_view.chooseTiffFile())
@@ -682,12 +692,14 @@ bool ReceiptController::applyAnswer(const std::string& answer)
         {"cancel", &ReceiptController::cancel},
     };
     for (const auto& [name, press] : buttons) {
-        if (action == name) {
+        if (action == name && !(action == "source" && !value.empty())) {
             (this->*press)();
             return true;
         }
     }
-    if (action == "receipt")
+    if (action == "source" && !value.empty())
+        selectSourceNamed(value);
+    else if (action == "receipt")
         setReceiptFlag(value == "1");
     else if (action == "partner")
         setPartnerFlag(value == "1");

@@ -68,6 +68,8 @@ public:
     void fit();
     void fitWidth();
     void selectSource();
+    // A scripted user names the scanner instead of choosing it in a list.
+    void selectSourceNamed(const std::string& name);
     void chooseFile();
     void setReceiptFlag(bool on);
     void setPartnerFlag(bool on);
