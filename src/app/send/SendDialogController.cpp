@@ -12,6 +12,7 @@
 #include "billing/FeeValueTable.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
+#include "billing/attachments/AttachmentStore.h"
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
@@ -116,7 +117,14 @@ void SendDialogController::open()
     m_deps.feeValues.loadFromProfile(m_deps.profile);
     m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabelInitial);
 
-    if (!takeSpool() || createSpool() == Opening::Close) {
+    if (!takeSpool()) {
+        close();
+        return;
+    }
+    // Attachment INI files that this program left in the spool directory belong to no delivery
+    // there; they go before the directory is read. Those of the practice software stay.
+    removeOwnIniFiles(m_spoolDir);
+    if (createSpool() == Opening::Close) {
         close();
         return;
     }
