@@ -105,12 +105,12 @@ WaitOutcome waitFor(int pid, std::chrono::milliseconds timeout)
             outcome = {WaitState::Failed, -1};
             break;
         }
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-        if (left.count() <= 0) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
             outcome = {WaitState::TimedOut, -1};
             break;
         }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
         if (pidfd >= 0) {
             pollfd ready{pidfd, POLLIN, 0};
             ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), 60'000)));
