@@ -2,6 +2,7 @@
 
 #include "app/send/PartnerLabList.h"
 #include "app/send/SendDialogView.h"
+#include "billing/SpoolFactory.h"
 #include "platform/UploadJob.h"
 
 #include <chrono>
@@ -25,10 +26,6 @@ namespace files {
 class RemovableProbe;
 }
 
-// Creates the spool object for a spool type in a directory; null for a type without one here.
-using SpoolFactory =
-    std::function<std::unique_ptr<CAbrechnungSpool>(int spoolType, const std::string& directory, bool euroDefault)>;
-
 // What the send dialog works with; the application object provides it (see SendSetup.h).
 struct SendDialogDependencies
 {
@@ -51,7 +48,7 @@ struct SendDialogDependencies
     bool useProxy = false;
     // Today's local date as "yyyymmdd"; the system clock when not set.
     std::function<std::string()> today;
-    // The spool classes by spool type; the CHZ and XML invoice spools when not set.
+    // The spool objects by spool type; CreateSpool when not set.
     SpoolFactory createSpool;
 };
 
@@ -130,7 +127,6 @@ private:
     void fillFields();
     void startMessage();
     bool checkConnection();
-    bool contractAllows() const;
     bool startUpload();
     void uploadCompleted();
     void reportOpeningError(const CAdzException& error);
@@ -152,6 +148,7 @@ private:
     AnswerSource m_answers;
     bool m_euroDefault = false;
     int m_spoolType = 0;
+    const SpoolTypeRow* m_spoolRow = nullptr;
     // One transmission per spool directory: held from before the spool is read until the dialog is
     // gone, after the spool and its upload thread.
     std::shared_ptr<DirectoryLock> m_spoolLock;
@@ -166,11 +163,5 @@ private:
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
     const std::weak_ptr<int> m_aliveToken = m_alive;
 };
-
-// The spool object of the CHZ and XML invoice types; null for every other type (the spools of the
-// fixed-record formats are not part of this edition).
-std::unique_ptr<CAbrechnungSpool> createSwissSpool(int spoolType, const std::string& directory, bool euroDefault,
-                                                   MessageBoxes& boxes, Profile& profile,
-                                                   const files::RemovableProbe& removableProbe);
 
 } // namespace bv
