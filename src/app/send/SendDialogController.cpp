@@ -18,6 +18,7 @@
 #include "net/SessionRecord.h"
 #include "platform/DirectoryLock.h"
 #include "platform/Dispatcher.h"
+#include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -54,10 +55,10 @@ std::string systemToday()
 
 } // namespace
 
-SendDialogController::SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, bool standalone,
-                                           const std::string& spoolDirectory, bool spoolOption)
-    : m_view(view), m_deps(std::move(dependencies)), m_standalone(standalone),
-      m_spoolDir(bv::spoolDirectory(spoolDirectory, m_deps.profile)), m_spoolOption(spoolOption)
+SendDialogController::SendDialogController(SendDialogView& view, SendDialogDependencies dependencies,
+                                           SendDialogMode mode)
+    : m_view(view), m_deps(std::move(dependencies)), m_mode(std::move(mode)),
+      m_spoolDir(m_mode.spoolDirectory.empty() ? std::string() : files::directoryText(m_mode.spoolDirectory))
 {
     if (!m_deps.createSpool)
         m_deps.createSpool = CreateSpool;
@@ -82,6 +83,13 @@ void SendDialogController::open()
     m_deps.feeValues.loadFromProfile(m_deps.profile);
     m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabelInitial);
 
+    // Without a spool directory (the temporary directory's path is too long) nothing waits, and no
+    // lock or journal is looked for.
+    if (m_mode.spoolDirectory.empty()) {
+        m_deps.boxes.show(strFormat(sendtext::NoFile, ""), sendtext::Caption, MbIcon::Warning);
+        close();
+        return;
+    }
     if (!takeSpool() || createSpool() == Opening::Close) {
         close();
         return;
@@ -128,12 +136,13 @@ bool SendDialogController::takeSpool()
 SendDialogController::Opening SendDialogController::createSpool()
 {
     try {
-        m_spoolType = DetermineSpoolType(m_spoolDir, m_deps.profile);
+        m_spoolType = DetermineSpoolType(m_mode.spoolDirectory, m_deps.profile);
         m_spoolRow = spoolTypeRow(m_spoolType);
         if (!m_spoolRow)
             throw BV_ADZ_ERROR(-1, sendtext::WrongSpoolType);
-        m_spool = m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
-                                                              m_spoolDir, m_euroDefault, m_spoolOption});
+        m_spool =
+            m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
+                                                         m_mode.spoolDirectory, m_euroDefault, m_mode.spoolOption});
     } catch (const CAdzException& error) {
         m_spool.reset();
         reportOpeningError(error);
@@ -238,7 +247,7 @@ void SendDialogController::send()
     m_view.showGroup(SendGroup::Progress, true);
 
     // From the main window the session may have expired while the dialog was open.
-    if (!m_standalone) {
+    if (!m_mode.standalone) {
         std::string message;
         if (!m_deps.login.checkSession(message)) {
             m_deps.boxes.show(message, sendtext::Caption, MbIcon::Information);

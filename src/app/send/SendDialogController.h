@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/send/PartnerLabList.h"
+#include "app/send/SendDialogMode.h"
 #include "app/send/SendDialogView.h"
 #include "billing/SpoolFactory.h"
 #include "platform/UploadJob.h"
@@ -65,11 +66,7 @@ public:
     // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
     using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
 
-    // `standalone`: the dialog runs without the main window (command-line send, practice software).
-    // An empty `spoolDirectory` means the configured one. `spoolOption` is meant for the spool of
-    // fixed-record deliveries.
-    SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, bool standalone,
-                         const std::string& spoolDirectory, bool spoolOption);
+    SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, SendDialogMode mode);
     ~SendDialogController() override;
     SendDialogController(const SendDialogController&) = delete;
     SendDialogController& operator=(const SendDialogController&) = delete;
@@ -103,8 +100,8 @@ public:
 
     bool closed() const { return m_closed; }
     bool uploading() const { return m_uploading; }
-    bool standalone() const { return m_standalone; }
-    bool spoolOption() const { return m_spoolOption; }
+    bool standalone() const { return m_mode.standalone; }
+    bool spoolOption() const { return m_mode.spoolOption; }
     bool euroDefault() const { return m_euroDefault; }
     int spoolType() const { return m_spoolType; }
     const std::string& spoolDirectory() const { return m_spoolDir; }
@@ -142,9 +139,8 @@ private:
 
     SendDialogView& m_view;
     SendDialogDependencies m_deps;
-    bool m_standalone;
-    std::string m_spoolDir;
-    bool m_spoolOption;
+    SendDialogMode m_mode;
+    std::string m_spoolDir; // the spool directory as its messages name it
     AnswerSource m_answers;
     bool m_euroDefault = false;
     int m_spoolType = 0;

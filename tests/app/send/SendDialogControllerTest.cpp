@@ -77,7 +77,7 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
         dir.write(row.name, row.content);
         boxes.boxes.clear();
         SendDialogDependencies deps(profile, boxes, login, starter, dispatcher, timer, fees, removable);
-        SendDialogController dialog(view, deps, false, dir.path().string(), true);
+        SendDialogController dialog(view, deps, SendDialogMode{false, dir.path(), true});
         dialog.open();
         EXPECT_TRUE(dialog.closed());
         EXPECT_EQ(dialog.spool(), nullptr);
@@ -87,6 +87,17 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
     }
     EXPECT_EQ(view.shown, 0);
     EXPECT_EQ(starter.starts, 0);
+}
+
+TEST_F(SendDialogTest, SpoolWithoutDirectoryHoldsNothing)
+{
+    SendDialogDependencies deps(profile, boxes, login, starter, dispatcher, timer, fees, removable);
+    SendDialogController dialog(view, deps, SendDialogMode{true, {}, true});
+    dialog.open();
+    EXPECT_TRUE(dialog.closed());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Répertoire : )");
+    EXPECT_EQ(view.shown, 0);
 }
 
 TEST_F(SendDialogTest, BillingFileErrorsAreReportedWithTheServiceLine)
@@ -223,7 +234,7 @@ TEST_F(SendDialogTest, CurrencyRuleByDateAndMode)
     Profile empty(fresh.registry());
     SendDialogDependencies deps(empty, boxes, login, starter, dispatcher, timer, fees, removable);
     deps.today = [] { return std::string("20240315"); };
-    SendDialogController defaults(view, deps, false, spool.path().string(), true);
+    SendDialogController defaults(view, deps, SendDialogMode{false, spool.path(), true});
     EXPECT_TRUE(defaults.CheckVersandWaehrung(currency::EUR));
     EXPECT_FALSE(defaults.CheckVersandWaehrung(currency::DM));
     try {
