@@ -12,6 +12,7 @@
 #include "billing/FeeValueTable.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
+#include "billing/attachments/AttachmentStore.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
@@ -90,7 +91,14 @@ void SendDialogController::open()
         close();
         return;
     }
-    if (!takeSpool() || createSpool() == Opening::Close) {
+    if (!takeSpool()) {
+        close();
+        return;
+    }
+    // Attachment INI files that this program left in the spool directory belong to no delivery
+    // there; they go before the directory is read. Those of the practice software stay.
+    removeOwnIniFiles(m_spoolDir);
+    if (createSpool() == Opening::Close) {
         close();
         return;
     }

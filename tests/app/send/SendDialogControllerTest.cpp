@@ -48,6 +48,15 @@ TEST_F(SendDialogTest, EmptySpoolDirectoryNamesTheDirectoryAndCloses)
     EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
 }
 
+TEST_F(SendDialogTest, OpeningSweepsOnlyThisProgramsIniFilesFromTheSpool)
+{
+    spool.write("00000000.ini", "[GENERAL]\r\nErsteller=bvals_cl\r\n[RZRECHNUNG]\r\nBeleg=1\r\n");
+    spool.write("control.ini", "[GENERAL]\r\nErsteller=Praxis\r\n[Einstellungen]\r\nStapelnummer=3\r\n");
+    auto dialog = openDialog();
+    EXPECT_FALSE(std::filesystem::exists(spool.file("00000000.ini")));
+    EXPECT_TRUE(std::filesystem::exists(spool.file("control.ini")));
+}
+
 TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
 {
     struct Row
