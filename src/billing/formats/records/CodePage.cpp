@@ -3,6 +3,8 @@
 #include "billing/formats/records/FieldChecks.h"
 #include "platform/Text.h"
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace bv::records {
@@ -36,10 +38,21 @@ void CodePageStep::apply(char* buffer, std::size_t length) const
         TranslateGerman7Bit(buffer, length);
         return;
     case Kind::Oem850:
-    case Kind::Oem437:
-        for (std::size_t i = 0; i < length; ++i)
+    case Kind::Oem437: {
+        // Both code pages agree with Windows-1252 below 0x80, so runs of eight such bytes are skipped.
+        std::size_t i = 0;
+        for (; i + 8 <= length; i += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, buffer + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0)
+                continue;
+            for (std::size_t k = i; k < i + 8; ++k)
+                buffer[k] = static_cast<char>(m_table[static_cast<unsigned char>(buffer[k])]);
+        }
+        for (; i < length; ++i)
             buffer[i] = static_cast<char>(m_table[static_cast<unsigned char>(buffer[i])]);
         return;
+    }
     }
 }
 

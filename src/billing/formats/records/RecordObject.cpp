@@ -2,6 +2,7 @@
 
 #include "billing/formats/records/FieldChecks.h"
 #include "billing/formats/records/RecordTexts.h"
+#include "billing/formats/records/TypeLetters.h"
 #include "platform/Text.h"
 
 #include <algorithm>
@@ -47,6 +48,9 @@ int RecordObject::CheckRecordFields(int& outFieldIndex, std::string& outValue, c
     const int count = m_fields->count();
     for (int i = 0; i < count; ++i) {
         const char letter = m_fields->letter(i);
+        // Text and unchecked fields take any characters, even a field cut short.
+        if (letter == records::type_letter::Text || letter == records::type_letter::Unchecked)
+            continue;
         const std::string_view value = fieldView(i);
         if (!records::CheckFieldValue(letter, value)) {
             outFieldIndex = i;
