@@ -5,6 +5,7 @@
 #include "billing/formats/records/RecordTexts.h"
 #include "platform/Text.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace bv::records {
@@ -34,8 +35,10 @@ std::size_t RecordReader::fetch(int index, const char*& bytes)
     const bool inBlock = m_blockStart >= 0 && offset >= m_blockStart &&
                          offset + length <= m_blockStart + static_cast<std::int64_t>(m_blockBytes);
     if (!inBlock) {
-        if (m_block.empty())
-            m_block.resize(RecordsPerBlock * m_framing.recordLength);
+        if (m_block.empty()) {
+            const auto records = std::min<std::size_t>(RecordsPerBlock, static_cast<std::size_t>(m_recordCount));
+            m_block.resize(std::max<std::size_t>(records, 1) * m_framing.recordLength);
+        }
         const std::int64_t n = m_file ? m_file->readAt(offset, m_block.data(), m_block.size()) : -1;
         m_blockStart = offset;
         m_blockBytes = n < 0 ? 0 : static_cast<std::size_t>(n);
