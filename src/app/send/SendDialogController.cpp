@@ -15,6 +15,7 @@
 #include "billing/formats/cha/CCHADatei.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
+#include "billing/formats/dds/CDDSSpool.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
@@ -92,6 +93,11 @@ SendDialogController::SendDialogController(SendDialogView& view, SendDialogDepen
 {
     if (!m_deps.createSpool) {
         m_deps.createSpool = [this](int type, const std::string& directory, bool euroDefault) {
+            // The DDS spool reads and validates its file, so that a practice software learns what is
+            // wrong with its output; this edition then refuses the type.
+            if (type == spool_type::Dds)
+                return std::unique_ptr<CAbrechnungSpool>(std::make_unique<CDDSSpool>(
+                    m_deps.boxes, m_deps.profile, m_deps.removableProbe, directory, m_spoolOption, &m_deps.feeValues));
             return createSwissSpool(type, directory, euroDefault, m_deps.boxes, m_deps.profile, m_deps.removableProbe);
         };
     }
@@ -169,12 +175,14 @@ SendDialogController::Opening SendDialogController::createSpool()
             m_spool = m_deps.createSpool(m_spoolType, m_spoolDir, m_euroDefault);
             m_view.setFieldLabel(SendField::LastBatch, sendtext::LastBatchLabelCha);
             break;
-        case spool_type::Empty:
         case spool_type::Dds:
+            m_spool = m_deps.createSpool(m_spoolType, m_spoolDir, m_euroDefault);
+            break;
+        case spool_type::Empty:
         case spool_type::Pad:
         case spool_type::Mas:
-            // The fixed-record spools are recognised but not built in this edition: their types
-            // end in the refusal below.
+            // The other fixed-record spools are recognised but not built in this edition: their
+            // types end in the refusal below.
         case spool_type::Unrecognised:
         case spool_type::CannotOpen:
             break;
