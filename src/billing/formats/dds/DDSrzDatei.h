@@ -1,0 +1,180 @@
+#pragma once
+
+#include "billing/CAbrechnungsDatei.h"
+#include "billing/formats/dds/AttachmentEntry.h"
+#include "billing/formats/dds/DDSrzRechnung.h"
+#include "billing/formats/records/FieldTables.h"
+#include "billing/formats/records/RecordHeader.h"
+#include "billing/formats/records/RecordObject.h"
+#include "billing/formats/records/RecordReader.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace bv {
+
+class FeeValueTable;
+class MessageBoxes;
+
+// The DDS-RZ reader common to both interfaces (RZ2, RZ3): the fixed-record file through which dental
+// practice software hands its invoices to the billing centre. 256-byte records: an optional leading
+// file record (0010), the invoices, each starting with a 0100 record and holding one 0200 record with
+// its amount, and last the control record (0000) with counts and totals. Opening validates the control
+// record and the record count; ReadContents loads every record and invoice; CheckContents cross-checks
+// them. Every refusal is a CAdzException with the system's code and text.
+class DDSrzDatei : public CAbrechnungsDatei
+{
+public:
+    // What an interface reader fixes: its interface number and version label, the suffix of its
+    // format name, its type code text and numeric type code.
+    struct Interface
+    {
+        std::string_view number;
+        std::string_view versionLabel;
+        std::string_view formatSuffix;
+        std::string_view typeCode;
+        int numericTypeCode;
+    };
+
+    ~DDSrzDatei() override;
+
+    std::string GetFormatName() const override;
+    // 1 when the file's interface is the reader's.
+    int IsVariant() override;
+    // The totals check, the field checks of every record and the check that every invoice has an
+    // unmarked 0110 record. Throws -105 for wrong totals and, when strict, -77 for a failing field;
+    // without strict a failing field or a missing 0110 record returns 0.
+    int CheckContents(bool strict) override;
+    // The totals check alone: 1 when the invoice amounts add up to the control total.
+    int CheckHeader() override;
+    // LOAD_ALL: reads every record but the control record into record objects and the invoices they
+    // form, checking the structure of the file on the way. Returns 1.
+    int ReadContents() override;
+    int GetSummary(std::string& summary) override;
+    int GetCustomerNumber() const override { return m_customerNumber; }
+    int GetBatchNumber() const override { return m_batchNumber; }
+    std::string GetCustomerNumberText() const override;
+    std::string GetBatchNumberText() const override;
+    std::string GetInvoiceCountText() const override;
+    std::string GetSubtypeText() const override { return "[]"; }
+    // The number of entries in the attachment list.
+    int GetAttachmentCount(int flag) override;
+    // The date text in the date slot, the transmission name in the status slot.
+    const std::string* GetMember(MemberSlot slot) const override;
+    InvoiceObject* GetInvoiceData(int invoiceIndex) override;
+    // The record object of an invoice-data record index (null while the records are not loaded);
+    // throws -1 for an index outside 0 to record count - 2.
+    RecordObject* GetInvoice(int recordIndex) override;
+    void Reset() override;
+    // CheckRecordLength, the control record, the record count it declares and the interface.
+    int Validate() override;
+    // Records are read by index (ReadRecord(int)).
+    int ReadRecord() override { return 0; }
+
+    // ReadRecord: the framed, header-checked and converted text of record `index`, owned by the reader
+    // until the next read; null when the index is not below the record count. Throws 34 for framing
+    // errors and 23 for a header error.
+    char* ReadRecord(int index);
+    // ParseHeader of the record just read (see DdsHeaderParser).
+    int ParseHeader(const char* recordText);
+    // Installs the field tables of a file version (throws -10 for one that is not supported).
+    void SelectFieldTables(std::string_view versionText);
+    // The control record: installs the tables of its version, checks its fields (-72) and rules (-22
+    // to -24), takes over its values and the transmission name. Gives the declared record count.
+    RecordObject ReadControlRecord(const char* recordText, int& outDeclaredCount);
+
+    // The per-file attachment directory "<temp>/brevalis_Anlagen/<file name>/", created on first use.
+    // A directory that cannot be created is shown and thrown as CAdzException -1 with the same text.
+    std::string AttachmentDirectory();
+    // Deletes every file in the attachment directory, and the directory when asked: 0, -2 when it
+    // cannot be listed, -3 when a file cannot be deleted, or the system error of the removal.
+    int EmptyAttachmentDirectory(bool removeDirectory);
+
+    // The fee value table whose list "0" limits the values of fee positions (0300); none skips the check.
+    void setFeeValues(const FeeValueTable* feeValues) { m_feeValues = feeValues; }
+    // Where the attachment directory's message is shown; none shows nothing.
+    void setMessageBoxes(MessageBoxes* boxes) { m_boxes = boxes; }
+    // The directory below which the attachment directory is made (the temporary directory).
+    void setTemporaryDirectory(std::string directory) { m_temporaryDirectory = std::move(directory); }
+
+    const Interface& readerInterface() const { return m_interface; }
+    const std::string& versionText() const { return m_versionText; }
+    const std::string& interfaceText() const { return m_interfaceText; }
+    const std::string& dateText() const { return m_dateText; }
+    const std::string& transmissionName() const { return m_transmissionName; }
+    const std::string& characterSet() const { return m_characterSet; }
+    const std::string& field4Text() const { return m_field4Text; }
+    const std::string& field7Text() const { return m_field7Text; }
+    bool versionLimit() const { return m_versionLimit; }
+    // The control total in hundredths, as the control record declares it.
+    std::int64_t controlTotal() const { return m_controlTotal; }
+    // The customer number in the control record's header.
+    int controlCustomerNumber() const { return m_controlCustomerNumber; }
+    // The sum of the invoices' amounts.
+    std::int64_t invoiceSum() const;
+    const std::vector<RecordObject>& recordObjects() const { return m_records; }
+    const std::vector<DDSrzRechnung>& invoices() const { return m_invoices; }
+    // The attachment list (filled by the attachment container and the RZ3 control file).
+    std::vector<AttachmentEntry>& attachments() { return m_attachments; }
+    const std::vector<AttachmentEntry>& attachments() const { return m_attachments; }
+    const records::FieldTableSet& fieldTables() const { return m_tables; }
+
+protected:
+    // Opens the file read-only (an open failure is -1 with the file-access text); unless validation is
+    // deferred, validates it.
+    DDSrzDatei(const std::string& path, const Interface& readerInterface, bool currencyMandatory,
+               bool versionLimitOption, bool deferValidation);
+
+    // The record type of the first record, read without checks; -1 when there is none.
+    int peekFirstRecordType();
+    // Counts records of a type whose group marker says whether they start an invoice.
+    int countRecords(int recordType, bool marked) const;
+
+private:
+    void loadRecord(int r, const char* recordText);
+    void startInvoice(int r);
+    void continueInvoice(int r, const RecordObject& record);
+    bool totalsMatch(std::int64_t& sum) const;
+
+    Interface m_interface;
+    bool m_versionLimit = false;
+    bool m_validated = false;
+    records::RecordReader m_reader;
+    records::DdsHeaderParser m_header;
+    records::FieldTableSet m_tables;
+    std::optional<RecordObject> m_controlRecord;
+    std::vector<RecordObject> m_records;
+    std::vector<DDSrzRechnung> m_invoices;
+    std::vector<AttachmentEntry> m_attachments;
+
+    std::string m_versionText;
+    int m_customerNumber = -1;
+    int m_controlCustomerNumber = -1;
+    int m_batchNumber = -1;
+    std::int64_t m_controlTotal = 0;
+    std::string m_interfaceText;
+    std::string m_field4Text;
+    std::string m_field7Text;
+    std::string m_characterSet;
+    std::string m_dateText;
+    std::string m_transmissionName;
+    std::string m_attachmentDirectory;
+    std::string m_temporaryDirectory;
+
+    const FeeValueTable* m_feeValues = nullptr;
+    MessageBoxes* m_boxes = nullptr;
+
+    // State of one LOAD_ALL pass.
+    struct LoadState
+    {
+        bool invoiceRecordSeen = false; // the current invoice's 0200 record
+        int running = 0;
+        std::string systemInvoiceNumber = "-";
+        int attachmentIndex = 0; // 0850 records are numbered through the whole file
+    } m_load;
+};
+
+} // namespace bv

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "billing/formats/records/InvoiceObject.h"
+
+#include <array>
+
+namespace bv {
+
+struct AttachmentEntry;
+
+// One invoice of a DDS-RZ file: from its 0100 record up to the next invoice's 0100 record (the last
+// one up to the control record), with the amount of its 0200 record and its attachments.
+class DDSrzRechnung : public InvoiceObject
+{
+public:
+    static constexpr int MaxAttachments = 25;
+
+    int attachmentCount = 0;
+    std::array<const AttachmentEntry*, MaxAttachments> attachments{};
+};
+
+} // namespace bv
