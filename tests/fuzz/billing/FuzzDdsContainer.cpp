@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <set>
 
@@ -15,7 +16,8 @@ namespace {
 
 bool knownCode(int code)
 {
-    static const std::set<int> codes = {-1, -2, -3, -4, -5, -10, -22, -23, -24, -72, -77, -87, -605, -703, 23, 34};
+    static const std::set<int> codes = {-1,  -2,  -3,  -4,   -5,   -10,  -22,  -23, -24,
+                                        -72, -77, -87, -105, -129, -605, -703, 23,  34};
     return codes.count(code) != 0;
 }
 
@@ -46,8 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (int i = 0; i < reader->invoiceCount(); ++i)
             reader->ExtractAttachments(i, temp.string());
     } catch (const CAdzException& e) {
-        if (!knownCode(e.code()))
+        if (!knownCode(e.code())) {
+            std::fprintf(stderr, "unknown code %d: %s\n", e.code(), e.message().c_str());
             std::abort();
+        }
     }
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
         const auto name = entry.path().filename();
