@@ -4,11 +4,14 @@
 #include "billing/DdsSamples.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
+#include "billing/tiff/MultiTiffExtract.h"
 #include "platform/Files.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -102,6 +105,28 @@ TEST_F(DdsAttachmentTest, ScannedAttachmentsArePackedReadBackExtractedAndSplit)
     EXPECT_EQ(back->ExtractAttachments(2, out), 0);
     pages = 0; // a splitter log holding "Failure"
     EXPECT_EQ(back->ExtractAttachments(0, out), -1);
+}
+
+TEST_F(DdsAttachmentTest, ExtractedAttachmentsAreSplitIntoPagesByTheSplitterProgram)
+{
+    const char* bin = std::getenv("BV_BIN_DIR");
+    RecordingMessageBoxes boxes;
+    const MultiTiffExtract splitter(boxes, std::string(bin ? bin : ".") + "/bvtiffsplit");
+    const std::string dds = samples::ddsRzFile(DdsSpec{.interfaceNumber = 3, .attachmentsPerInvoice = 2});
+    auto rz3 = open<DDSrz3Datei>(
+        "RZ0003.001", samples::attachmentContainer(
+                          {.interfaceNumber = 3,
+                           .dds = dds,
+                           .files = {{"scan1.tif", samples::multiPageTiff(3)}, {"scan2.tif", "not a TIFF file"}}}));
+    rz3->setTiffSplitter([&](const std::string& path, int ordinal) { return splitter.extract(path, ordinal); });
+    rz3->ReadContents();
+    fs::create_directory(dir.file("out"));
+    // The first attachment gives three pages; the second fails, so the invoice's extraction does.
+    EXPECT_EQ(rz3->ExtractAttachments(0, dir.file("out").string()), -1);
+    for (const char* page : {"x0000101.tif", "x0000102.tif", "x0000103.tif"})
+        EXPECT_EQ(samples::tiffPageCount(dir.file(std::string("out/") + page)), 1) << page;
+    EXPECT_FALSE(fs::exists(dir.file("out/x0000104.tif")));
+    EXPECT_TRUE(boxes.boxes.empty());
 }
 
 TEST_F(DdsAttachmentTest, EndByteOnlyWhenTheDataEndsOffARecordBoundary)

@@ -8,6 +8,7 @@
 #include "billing/formats/dds/Rz3ControlFile.h"
 #include "billing/formats/dds/AttachmentTexts.h"
 #include "billing/formats/dds/VddsEncryption.h"
+#include "billing/tiff/MultiTiffExtract.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
@@ -81,6 +82,7 @@ CDDSSpool::CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::Removab
         reader = openReader(fileType, path);
         reader->setFeeValues(feeValues);
         reader->setMessageBoxes(&m_boxes);
+        handSplitter(*reader);
         reader->Validate();
     }
     takeOver(std::move(reader), !m_controlPath.empty());
@@ -110,6 +112,15 @@ std::unique_ptr<DDSrzDatei> CDDSSpool::takeUpControlFile(const std::string& cont
     } catch (const CAdzException& error) {
         throw controlFileError(error, controlPath);
     }
+}
+
+void CDDSSpool::handSplitter(DDSrzDatei& reader)
+{
+    // The splitter program is looked up when an invoice's attachments are extracted.
+    reader.setTiffSplitter([this](const std::string& attachment, int invoiceOrdinal) {
+        return MultiTiffExtract(m_boxes, MultiTiffExtract::splitterPathFrom(m_profile.registry()))
+            .extract(attachment, invoiceOrdinal);
+    });
 }
 
 std::string CDDSSpool::GetControlFilePath() const

@@ -48,6 +48,8 @@ protected:
 
 private:
     void retireAttachmentIndexFiles();
+    // Multi-page TIFF attachments are split by the splitter program named in the machine key.
+    void handSplitter(DDSrzDatei& reader);
     // The reader of the batch a ready control file names; null when the batch is not ready.
     std::unique_ptr<DDSrzDatei> takeUpControlFile(const std::string& controlPath, const FeeValueTable* feeValues);
 
