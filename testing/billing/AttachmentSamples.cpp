@@ -2,9 +2,11 @@
 
 #include "platform/Files.h"
 #include "platform/Text.h"
+#include "tiff/TiffBuilder.h"
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -29,27 +31,13 @@ std::string multiPageTiff(int pages, int width, int height)
     if (fd < 0)
         throw std::runtime_error("no temporary file for a TIFF sample");
     ::close(fd);
-    TIFF* tiff = TIFFOpen(name, "w");
-    if (!tiff)
-        throw std::runtime_error("libtiff cannot write a sample");
-    std::vector<unsigned char> row(static_cast<std::size_t>(width));
-    for (int page = 0; page < pages; ++page) {
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, width);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, height);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, height);
-        TIFFSetField(tiff, TIFFTAG_SUBFILETYPE, FILETYPE_PAGE);
-        TIFFSetField(tiff, TIFFTAG_PAGENUMBER, page, pages);
-        std::fill(row.begin(), row.end(), static_cast<unsigned char>(page * 37 + 10));
-        for (int y = 0; y < height; ++y)
-            TIFFWriteScanline(tiff, row.data(), static_cast<std::uint32_t>(y), 0);
-        TIFFWriteDirectory(tiff);
+    std::vector<test::TiffPage> shape = test::samplePages(pages);
+    for (test::TiffPage& page : shape) {
+        page.width = static_cast<std::uint32_t>(width);
+        page.height = static_cast<std::uint32_t>(height);
+        page.compression = 1; // COMPRESSION_NONE
     }
-    TIFFClose(tiff);
+    test::writeTiff(name, shape);
     std::string bytes = files::readFile(name).value_or(std::string());
     ::unlink(name);
     return bytes;

@@ -8,8 +8,8 @@
 
 namespace bv::samples {
 
-// A multi-page TIFF file made with libtiff: `pages` pages of width x height 8-bit grey pixels,
-// each page a different grey, without compression (so a page is about width x height bytes).
+// A multi-page TIFF file made with libtiff (the TIFF builder of the tests): `pages` distinct pages of
+// width x height 8-bit grey pixels, without compression (so a page is about width x height bytes).
 std::string multiPageTiff(int pages, int width = 64, int height = 32);
 // The number of pages (directories) of a TIFF file; -1 when libtiff cannot open it.
 int tiffPageCount(const std::filesystem::path& path);
