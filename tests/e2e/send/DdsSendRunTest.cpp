@@ -3,8 +3,10 @@
 // and then refused as a type this edition does not send. Neither changes the spool's files.
 
 #include "app/ClientRun.h"
+#include "billing/AttachmentSamples.h"
 #include "billing/DdsSamples.h"
 #include "config/Profile.h"
+#include "platform/PrivateProfile.h"
 #include "registry/TempDir.h"
 #include "registry/TempRegistry.h"
 
@@ -79,6 +81,59 @@ TEST_F(DdsSendRun, DamagedFileIsReportedAndValidFileRefusedAsNotSent)
             << transcript(result);
         EXPECT_EQ(m_spool.read("RZ0001.001"), row.bytes);
     }
+}
+
+// A practice software that delivers RZ3 batches with a control file names the control files in the
+// file filter; the status goes back into the control file. An RZ2 attachment container is a spool
+// type this edition does not know.
+TEST_F(DdsSendRun, Rz3DeliveryGetsItsStatusAndAnRz2ContainerIsRefused)
+{
+    // Record 3 references the scan by name, as the send dialog of a practice-software run matches them.
+    const std::string dds = samples::DdsFileBuilder(samples::DdsSpec{.interfaceNumber = 3, .attachmentsPerInvoice = 1})
+                                .setField(3, 1, "a1.tif")
+                                .bytes();
+    m_spool.write("RZ0001.001", dds);
+    m_spool.write("scan/a1.tif", samples::multiPageTiff(2));
+    const std::string control = m_spool.file("RZ0001.ini").string();
+    const auto status = [&control](const char* key) { return profile::readString("Rueckgabe", key, "", 256, control); };
+    Profile(m_registry.registry()).writeString(section::Abrechnungsversand, "file_filter", "RZ????.ini");
+    const struct
+    {
+        const char* name;
+        const char* invoices;
+        const char* message;
+        const char* status;
+        const char* error;
+    } rows[] = {
+        {"valid", "1", "Le répertoire des factures contient un fichier dont le type n'est pas soutenu.", "-1",
+         "(unbestimmter Zustand/vor Bearbeitung)"},
+        {"wrong invoice count", "2", "Datenfehler in Kontrolldatei: Anzahl der Rechnungen nicht identisch", "-943",
+         "Datenfehler in Kontrolldatei: Anzahl der Rechnungen nicht identisch in Abrechnungsdatei!"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        m_spool.write("RZ0001.ini", samples::rz3ControlFile(samples::ControlSpec{
+                                        .invoices = row.invoices,
+                                        .attachments = "1",
+                                        .values = {m_spool.file("scan/a1.tif").string() + " [0000001000]"}}));
+        const auto result = send();
+        ASSERT_FALSE(result.timedOut) << transcript(result);
+        EXPECT_NE(transcript(result).find(row.message), std::string::npos) << transcript(result);
+        EXPECT_EQ(status("Status"), row.status);
+        EXPECT_EQ(status("Error"), row.error);
+        EXPECT_EQ(m_spool.read("RZ0001.001"), dds);
+    }
+
+    Profile(m_registry.registry()).writeString(section::Abrechnungsversand, "file_filter", "RZ????.001");
+    std::filesystem::remove(m_spool.file("RZ0001.ini"));
+    const std::string container = samples::attachmentContainer(
+        {.dds = samples::ddsRzFile(),
+         .files = {{"a.tif", samples::multiPageTiff(1)}, {"a.ini", samples::rz2AttachmentIni("0000001000", "0")}}});
+    m_spool.write("RZ0001.001", container);
+    const auto result = send();
+    EXPECT_NE(transcript(result).find("Falscher Spooltyp in CSendADDlg::OnInitDialog()"), std::string::npos)
+        << transcript(result);
+    EXPECT_EQ(m_spool.read("RZ0001.001"), container);
 }
 
 } // namespace

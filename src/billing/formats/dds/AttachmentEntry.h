@@ -10,11 +10,11 @@ namespace bv {
 struct AttachmentEntry
 {
     std::uint32_t size = 0;
-    std::uint32_t offset = 0; // of its data in the attachment container
+    std::uint64_t offset = 0; // of its data in the attachment container
     std::string path;
     std::string companionPath; // its INI file
     std::uint32_t companionSize = 0;
-    std::uint32_t companionOffset = 0;
+    std::uint64_t companionOffset = 0;
     std::string invoiceNumberText;
     int invoiceIndex = -1;
     bool customerFlag = false;

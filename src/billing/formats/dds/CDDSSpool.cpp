@@ -5,7 +5,10 @@
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "billing/formats/dds/DdsTexts.h"
+#include "billing/formats/dds/Rz3ControlFile.h"
+#include "billing/formats/dds/AttachmentTexts.h"
 #include "billing/formats/dds/VddsEncryption.h"
+#include "billing/tiff/MultiTiffExtract.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
@@ -25,19 +28,29 @@ namespace {
 const char* const FileFilterKey = "file_filter";
 const char* const DefaultFileFilter = "RZ????.001";
 
-std::unique_ptr<DDSrzDatei> openReader(const std::string& path)
+// The spool reads every version the interface has published since: no version limit. A container
+// is unpacked by the first Validate, after the reader knows where to show its messages.
+std::unique_ptr<DDSrzDatei> openReader(int fileType, const std::string& path)
 {
-    // The spool reads every version the interface has published since: no version limit.
-    switch (DetectFileType(path)) {
+    switch (fileType) {
     case file_type::DdsV2:
     case file_type::DdsV2Kind2828:
-        return std::make_unique<DDSrz2Datei>(path, false, false);
+        return std::make_unique<DDSrz2Datei>(path, false, false, true);
     case file_type::DdsV3:
     case file_type::DdsV3Kind2828:
-        return std::make_unique<DDSrz3Datei>(path, false, false);
+        return std::make_unique<DDSrz3Datei>(path, false, false, true);
     default:
         throw BV_ADZ_ERROR(-1, strFormat(txt::NotADdsFile, path.c_str()));
     }
+}
+
+// An error of the control-file flow, marked for the send dialog, which writes it into the file.
+CAdzException controlFileError(const CAdzException& error, const std::string& controlPath)
+{
+    const unsigned code = (CAdzException::ControlFileCodeMark << 16) | (static_cast<unsigned>(error.code()) & 0xFFFFu);
+    CAdzException marked(error.sourceFile(), error.line(), error.buildDate(), static_cast<int>(code), error.message());
+    marked.setControlFile(controlPath);
+    return marked;
 }
 
 bool referencesIndexFiles(int fileType)
@@ -60,10 +73,20 @@ CDDSSpool::CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::Removab
     if (m_fileCount > 1)
         m_boxes.show(strFormat(billing_texts::SeveralFilesWaiting, m_fileCount), txt::CaptionSpool, MbIcon::None);
 
-    std::unique_ptr<DDSrzDatei> reader = openReader(path);
-    reader->setFeeValues(feeValues);
-    reader->setMessageBoxes(&m_boxes);
-    takeOver(std::move(reader));
+    const int fileType = DetectFileType(path);
+    std::unique_ptr<DDSrzDatei> reader;
+    if (fileType == file_type::ControlIni) {
+        reader = takeUpControlFile(path, feeValues);
+        if (!reader)
+            return;
+    } else {
+        reader = openReader(fileType, path);
+        reader->setFeeValues(feeValues);
+        reader->setMessageBoxes(&m_boxes);
+        handSplitter(*reader);
+        reader->Validate();
+    }
+    takeOver(std::move(reader), !m_controlPath.empty());
     const DDSrzDatei& dds = *ddsFile();
     if (dds.controlCustomerNumber() != dds.GetCustomerNumber()) {
         m_file->closeFile();
@@ -72,6 +95,40 @@ CDDSSpool::CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::Removab
     m_transmissionName = dds.transmissionName();
     m_controlTotal = dds.controlTotal();
     readLastTransmission(dds.GetCustomerNumberText());
+}
+
+std::unique_ptr<DDSrzDatei> CDDSSpool::takeUpControlFile(const std::string& controlPath, const FeeValueTable* feeValues)
+{
+    try {
+        if (!IsControlFileReady(controlPath))
+            return nullptr;
+        WriteControlFileStatus(controlPath, rz3::StatusBeforeProcessing, attachment_texts::StatusBeforeProcessing);
+        auto reader =
+            DDSrz3Datei::ProcessControlFile(controlPath, false, false, m_attachmentMatching, [&](DDSrz3Datei& batch) {
+                batch.setFeeValues(feeValues);
+                batch.setMessageBoxes(&m_boxes);
+            });
+        m_controlPath = controlPath;
+        return reader;
+    } catch (const CAdzException& error) {
+        throw controlFileError(error, controlPath);
+    }
+}
+
+void CDDSSpool::handSplitter(DDSrzDatei& reader)
+{
+    // The splitter program is looked up when an invoice's attachments are extracted.
+    reader.setTiffSplitter([this](const std::string& attachment, int invoiceOrdinal) {
+        return MultiTiffExtract(m_boxes, MultiTiffExtract::splitterPathFrom(m_profile.registry()))
+            .extract(attachment, invoiceOrdinal);
+    });
+}
+
+std::string CDDSSpool::GetControlFilePath() const
+{
+    if (m_controlPath.empty())
+        return CAbrechnungSpool::GetControlFilePath();
+    return m_controlPath;
 }
 
 DDSrzDatei* CDDSSpool::ddsFile() const
@@ -103,6 +160,9 @@ void CDDSSpool::markTransmitted()
     if (m_file && referencesIndexFiles(m_file->numericTypeCode()))
         retireAttachmentIndexFiles();
     CAbrechnungSpool::markTransmitted();
+    // The batch is not taken up again.
+    if (!m_controlPath.empty())
+        MarkControlFileSent(m_controlPath);
 }
 
 void CDDSSpool::retireAttachmentIndexFiles()

@@ -13,7 +13,9 @@ class FeeValueTable;
 
 // The spool of DDS-RZ deliveries (spool types 0 and 3058): the oldest file matching the configured
 // file filter is sent, one per transmission, through its ".~RZ" working copy. An enciphered delivery
-// is unwrapped before its copy is made; the delivery stays beside the plain file.
+// is unwrapped before its copy is made; the delivery stays beside the plain file. An RZ3 control file
+// is taken up when its batch is ready: its status becomes -1, the control-file flow reads the batch,
+// and an error of that flow reaches the send dialog marked as one of the control file.
 class CDDSSpool : public CAbrechnungSpool
 {
 public:
@@ -27,6 +29,8 @@ public:
     // The control record's date as "dd.mm.yyyy".
     std::string GetFileDateText() const override;
     int GetLastBatchNumber() override { return m_lastBatchNumber; }
+    int HasControlFile() const override { return m_controlPath.empty() ? 0 : 1; }
+    std::string GetControlFilePath() const override;
     // Unwraps an enciphered delivery first and remembers it, then copies the plain file.
     bool MakeWorkingCopy(const std::string& source, std::string& outCopy) override;
 
@@ -46,9 +50,14 @@ protected:
 
 private:
     void retireAttachmentIndexFiles();
+    // Multi-page TIFF attachments are split by the splitter program named in the machine key.
+    void handSplitter(DDSrzDatei& reader);
+    // The reader of the batch a ready control file names; null when the batch is not ready.
+    std::unique_ptr<DDSrzDatei> takeUpControlFile(const std::string& controlPath, const FeeValueTable* feeValues);
 
     bool m_attachmentMatching;
     std::string m_keptDelivery;
+    std::string m_controlPath;
     std::string m_transmissionName;
     std::int64_t m_controlTotal = 0;
 };

@@ -209,8 +209,18 @@ int DDSrzDatei::peekFirstRecordType()
 
 // ---- Opening validation ----
 
+void DDSrzDatei::expectContainer(bool pairs)
+{
+    m_containerPending = true;
+    m_containerPairs = pairs;
+}
+
 int DDSrzDatei::Validate()
 {
+    if (m_containerPending) {
+        m_containerPending = false;
+        ReadContainer(m_containerPairs);
+    }
     m_reader.setCodePage(records::CodePageStep());
     CheckRecordLength();
     m_reader.attach(m_openFile.get(), m_recordCount);
@@ -352,6 +362,7 @@ void DDSrzDatei::startInvoice(int r)
     m_load.systemInvoiceNumber = header.systemInvoiceNumber;
     m_load.invoiceRecordSeen = false;
     m_load.running = 1;
+    bindAttachments(invoice);
 }
 
 void DDSrzDatei::continueInvoice(int r, const RecordObject& record)

@@ -9,6 +9,8 @@
 #include "billing/formats/records/RecordReader.h"
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -117,9 +119,31 @@ public:
     std::int64_t invoiceSum() const;
     const std::vector<RecordObject>& recordObjects() const { return m_records; }
     const std::vector<DDSrzRechnung>& invoices() const { return m_invoices; }
-    // The attachment list (filled by the attachment container and the RZ3 control file).
-    std::vector<AttachmentEntry>& attachments() { return m_attachments; }
-    const std::vector<AttachmentEntry>& attachments() const { return m_attachments; }
+    // The attachment list (filled by the attachment container, the RZ3 control file and scanned
+    // attachments). Entries never move once added: the invoices point at them.
+    std::deque<AttachmentEntry>& attachments() { return m_attachments; }
+    const std::deque<AttachmentEntry>& attachments() const { return m_attachments; }
+    // The list holds at most invoice count x 25 entries.
+    std::size_t attachmentCapacity() const;
+
+    // Splits a multi-page TIFF file of an invoice (invoice ordinal) into one file per page and gives
+    // the number of pages, below 1 when the split failed.
+    using TiffSplitter = std::function<int(const std::string& attachmentPath, int invoiceOrdinal)>;
+    void setTiffSplitter(TiffSplitter splitter) { m_splitter = std::move(splitter); }
+
+    // Writes the attachment container "~M<customer>.<batch>.DDSRZ10" of the file and its attachment
+    // list into the attachment directory and gives its path. Sets each entry's offsets.
+    std::string WriteContainer();
+    // The attachment container the file came in or was packed into; empty when there is none.
+    const std::string& containerPath() const { return m_containerPath; }
+    // The name of the billing file unpacked from a container: "<name>.X.DDSRZ10".
+    std::string extractedFileName() const;
+    using CAbrechnungsDatei::ExtractAttachments;
+    // Writes the attachments of invoice `invoiceIndex` into `directory` as "A<nnnnn>00.tif" and splits
+    // each; gives the number of pages, 0 when the invoice does not exist, -1 when a split failed.
+    int ExtractAttachments(int invoiceIndex, const std::string& directory);
+    // Binds an attachment entry to an invoice: at most 25, else CAdzException -1.
+    void addToInvoice(DDSrzRechnung& invoice, const AttachmentEntry& entry);
     const records::FieldTableSet& fieldTables() const { return m_tables; }
 
 protected:
@@ -130,6 +154,22 @@ protected:
 
     // The record type of the first record, read without checks; -1 when there is none.
     int peekFirstRecordType();
+    // The file is an attachment container (first record of type 2828): the first Validate unpacks it
+    // and goes on with the billing file inside. `pairs`: RZ2, whose attachments come with INI files.
+    void expectContainer(bool pairs);
+    // Unpacks the container into the attachment directory and reopens the reader on the billing file
+    // in it: 1, or 0 when an RZ2 attachment has no INI file (the reader then stays on the container).
+    int ReadContainer(bool pairs);
+    // Hook of LOAD_ALL when an invoice starts: the RZ2 reader binds its container's attachments.
+    virtual void bindAttachments(DDSrzRechnung& /*invoice*/) {}
+    // The interface's part of ExtractAttachments; `directory` ends in "/".
+    virtual int extractInvoice(DDSrzRechnung& invoice, const std::string& directory) = 0;
+    // Writes one attachment as "A<number>00.tif" into the directory and splits it.
+    int extractOne(const AttachmentEntry& entry, int number, const DDSrzRechnung& invoice,
+                   const std::string& directory);
+    std::vector<DDSrzRechnung>& invoiceObjects() { return m_invoices; }
+    // The list was built (by a container, a control file or AddFromTempDDS).
+    bool m_attachmentListBuilt = false;
     // Counts records of a type whose group marker says whether they start an invoice.
     int countRecords(int recordType, bool marked) const;
 
@@ -148,7 +188,11 @@ private:
     std::optional<RecordObject> m_controlRecord;
     std::vector<RecordObject> m_records;
     std::vector<DDSrzRechnung> m_invoices;
-    std::vector<AttachmentEntry> m_attachments;
+    std::deque<AttachmentEntry> m_attachments;
+    std::string m_containerPath;
+    bool m_containerPending = false;
+    bool m_containerPairs = false;
+    TiffSplitter m_splitter;
 
     std::string m_versionText;
     int m_customerNumber = -1;

@@ -15,7 +15,8 @@ class DDSrzRechnung : public InvoiceObject
 public:
     static constexpr int MaxAttachments = 25;
 
-    int attachmentCount = 0;
+    int attachmentCount = 0;  // its 0850 records
+    int boundAttachments = 0; // entries of the file's attachment list bound to it
     std::array<const AttachmentEntry*, MaxAttachments> attachments{};
 };
 
