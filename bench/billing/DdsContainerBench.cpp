@@ -47,7 +47,7 @@ int probe(const std::string& argument)
             reader.Validate();
             reader.ReadContents();
             for (int i = 0; i < Attachments; ++i) {
-                AttachmentEntry& entry = reader.attachments().emplace_back();
+                DdsAttachment& entry = reader.attachments().emplace_back();
                 entry.path = (dir / "scan" / ("a" + std::to_string(i) + ".tif")).string();
                 entry.size = AttachmentSize;
             }

@@ -25,9 +25,9 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using samples::DdsSpec;
 
-AttachmentEntry entryFor(const std::string& path)
+DdsAttachment entryFor(const std::string& path)
 {
-    AttachmentEntry entry;
+    DdsAttachment entry;
     entry.path = path;
     return entry;
 }
@@ -153,7 +153,7 @@ TEST_F(DdsSpoolTest, ConfirmedTransmissionKeepsOnlyTheCopies)
     auto dds = spool();
     for (const char* name : {"a1.ini", "a2.ini", "gone.ini"})
         dds->ddsFile()->attachments().push_back(entryFor(m_spool.file(name).string()));
-    dds->ddsFile()->attachments().push_back(AttachmentEntry{});
+    dds->ddsFile()->attachments().push_back(DdsAttachment{});
 
     sendAndFinish(*dds);
     EXPECT_TRUE(dds->transmissionConfirmed());

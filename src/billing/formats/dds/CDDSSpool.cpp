@@ -167,7 +167,7 @@ void CDDSSpool::markTransmitted()
 
 void CDDSSpool::retireAttachmentIndexFiles()
 {
-    for (const AttachmentEntry& entry : ddsFile()->attachments()) {
+    for (const DdsAttachment& entry : ddsFile()->attachments()) {
         if (entry.path.empty())
             continue;
         const std::filesystem::path index(entry.path);

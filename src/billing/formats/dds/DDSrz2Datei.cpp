@@ -59,7 +59,7 @@ void DDSrz2Datei::bindAttachments(DDSrzRechnung& invoice)
     if (interfaceText() != Rz2.number || m_numericTypeCode != file_type::DdsV2Kind2828)
         return;
     const std::string number = trim(invoice.systemInvoiceNumber);
-    for (const AttachmentEntry& entry : attachments()) {
+    for (const DdsAttachment& entry : attachments()) {
         if (entry.invoiceNumberText == number)
             addToInvoice(invoice, entry);
     }
@@ -74,7 +74,7 @@ void DDSrz2Datei::AddAttachment(const std::string& path)
     if (!std::filesystem::is_regular_file(ini, error))
         throw BV_ADZ_ERROR(34, strFormat(attachment_texts::NoIniFile, path.c_str()));
     m_attachmentListBuilt = true;
-    AttachmentEntry& entry = attachments().emplace_back();
+    DdsAttachment& entry = attachments().emplace_back();
     entry.path = path;
     entry.size = static_cast<std::uint32_t>(std::filesystem::file_size(path, error));
     if (error)

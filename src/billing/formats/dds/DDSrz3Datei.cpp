@@ -178,7 +178,7 @@ std::unique_ptr<DDSrz3Datei> DDSrz3Datei::ProcessControlFile(const std::string& 
         throw fail(rz3::StatusMismatch, strFormat(txt::Mismatch, label));
 
     // 7: the attachment list, in the order of the control file.
-    std::deque<AttachmentEntry>& entries = reader->attachments();
+    std::deque<DdsAttachment>& entries = reader->attachments();
     entries.clear();
     reader->m_attachmentListBuilt = true;
     for (std::size_t i = 0; i < listed.size(); ++i) {
@@ -187,7 +187,7 @@ std::unique_ptr<DDSrz3Datei> DDSrz3Datei::ProcessControlFile(const std::string& 
         if (error || size > UINT32_MAX || entries.size() >= reader->attachmentCapacity())
             throw fail(rz3::StatusMismatch, strFormat(txt::ListError, static_cast<int>(i) + 1, settings.attachments,
                                                       listed[i].path.c_str()));
-        AttachmentEntry& entry = entries.emplace_back();
+        DdsAttachment& entry = entries.emplace_back();
         entry.path = listed[i].path;
         entry.size = static_cast<std::uint32_t>(size);
     }

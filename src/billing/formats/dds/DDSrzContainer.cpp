@@ -72,7 +72,7 @@ std::string DDSrzDatei::extractedFileName() const
     return strFormat(txt::ExtractedName, "", name.stem().string().c_str(), name.extension().string().c_str());
 }
 
-void DDSrzDatei::addToInvoice(DDSrzRechnung& invoice, const AttachmentEntry& entry)
+void DDSrzDatei::addToInvoice(DDSrzRechnung& invoice, const DdsAttachment& entry)
 {
     if (invoice.boundAttachments >= DDSrzRechnung::MaxAttachments)
         throw BV_ADZ_ERROR(-1, strFormat(txt::TooManyAttachments, std::to_string(invoice.number).c_str(),
@@ -151,7 +151,7 @@ int DDSrzDatei::ReadContainer(bool pairs)
         return path;
     };
     const auto entryOf = [](const container::DirectoryRecord& entry) {
-        AttachmentEntry attachment;
+        DdsAttachment attachment;
         attachment.size = static_cast<std::uint32_t>(entry.size);
         attachment.offset = static_cast<std::uint64_t>(entry.firstRecord) * RecordSize;
         return attachment;
@@ -162,7 +162,7 @@ int DDSrzDatei::ReadContainer(bool pairs)
     if (!pairs) {
         // RZ3: every packed file is an attachment.
         for (const container::DirectoryRecord& entry : directory) {
-            AttachmentEntry& attachment = m_attachments.emplace_back(entryOf(entry));
+            DdsAttachment& attachment = m_attachments.emplace_back(entryOf(entry));
             attachment.path = writeOut(entry);
         }
     } else {
@@ -188,7 +188,7 @@ int DDSrzDatei::ReadContainer(bool pairs)
         }
         const std::size_t pairCount = std::min(static_cast<std::size_t>(files / 2), tiffs.size());
         for (std::size_t t = 0; t < pairCount; ++t) {
-            AttachmentEntry& attachment = m_attachments.emplace_back(entryOf(*tiffs[t]));
+            DdsAttachment& attachment = m_attachments.emplace_back(entryOf(*tiffs[t]));
             attachment.path = writeOut(*tiffs[t]);
             if (!companions[t])
                 return 0; // the reader stays on the container
@@ -228,7 +228,7 @@ std::string DDSrzDatei::WriteContainer()
             throw BV_ADZ_ERROR(34, strFormat(txt::ListIncomplete, i, count));
     }
     const int companions = static_cast<int>(std::count_if(
-        m_attachments.begin(), m_attachments.end(), [](const AttachmentEntry& e) { return !e.companionPath.empty(); }));
+        m_attachments.begin(), m_attachments.end(), [](const DdsAttachment& e) { return !e.companionPath.empty(); }));
     const int files = count + companions;
     if (files + 1 > container::LargestFourDigits)
         throw BV_ADZ_ERROR(34, strFormat(txt::TooManyFiles, files));
@@ -243,9 +243,9 @@ std::string DDSrzDatei::WriteContainer()
         head += container::directoryRecord(prefix, next, size, name);
         next += (size + RecordSize - 1) / RecordSize;
     };
-    for (AttachmentEntry& entry : m_attachments)
+    for (DdsAttachment& entry : m_attachments)
         place(entry.size, entry.path, entry.offset);
-    for (AttachmentEntry& entry : m_attachments) {
+    for (DdsAttachment& entry : m_attachments) {
         if (!entry.companionPath.empty())
             place(entry.companionSize, entry.companionPath, entry.companionOffset);
     }
@@ -278,9 +278,9 @@ std::string DDSrzDatei::WriteContainer()
             throw BV_ADZ_ERROR(34, strFormat(txt::AttachmentNotRead, source.c_str()));
         end = std::max(end, offset + size);
     };
-    for (const AttachmentEntry& entry : m_attachments)
+    for (const DdsAttachment& entry : m_attachments)
         copyIn(entry.path, entry.size, entry.offset);
-    for (const AttachmentEntry& entry : m_attachments) {
+    for (const DdsAttachment& entry : m_attachments) {
         if (!entry.companionPath.empty())
             copyIn(entry.companionPath, entry.companionSize, entry.companionOffset);
     }
@@ -308,7 +308,7 @@ int DDSrzDatei::ExtractAttachments(int invoiceIndex, const std::string& director
     return extractInvoice(m_invoices[static_cast<std::size_t>(invoiceIndex)], target);
 }
 
-int DDSrzDatei::extractOne(const AttachmentEntry& entry, int number, const DDSrzRechnung& invoice,
+int DDSrzDatei::extractOne(const DdsAttachment& entry, int number, const DDSrzRechnung& invoice,
                            const std::string& directory)
 {
     const std::string target = strFormat(txt::ExtractionTarget, directory.c_str(), number);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "billing/CAbrechnungsDatei.h"
-#include "billing/formats/dds/AttachmentEntry.h"
+#include "billing/formats/dds/DdsAttachment.h"
 #include "billing/formats/dds/DDSrzRechnung.h"
 #include "billing/formats/records/FieldTables.h"
 #include "billing/formats/records/RecordHeader.h"
@@ -121,8 +121,8 @@ public:
     const std::vector<DDSrzRechnung>& invoices() const { return m_invoices; }
     // The attachment list (filled by the attachment container, the RZ3 control file and scanned
     // attachments). Entries never move once added: the invoices point at them.
-    std::deque<AttachmentEntry>& attachments() { return m_attachments; }
-    const std::deque<AttachmentEntry>& attachments() const { return m_attachments; }
+    std::deque<DdsAttachment>& attachments() { return m_attachments; }
+    const std::deque<DdsAttachment>& attachments() const { return m_attachments; }
     // The list holds at most invoice count x 25 entries.
     std::size_t attachmentCapacity() const;
 
@@ -143,7 +143,7 @@ public:
     // each; gives the number of pages, 0 when the invoice does not exist, -1 when a split failed.
     int ExtractAttachments(int invoiceIndex, const std::string& directory);
     // Binds an attachment entry to an invoice: at most 25, else CAdzException -1.
-    void addToInvoice(DDSrzRechnung& invoice, const AttachmentEntry& entry);
+    void addToInvoice(DDSrzRechnung& invoice, const DdsAttachment& entry);
     const records::FieldTableSet& fieldTables() const { return m_tables; }
 
 protected:
@@ -165,7 +165,7 @@ protected:
     // The interface's part of ExtractAttachments; `directory` ends in "/".
     virtual int extractInvoice(DDSrzRechnung& invoice, const std::string& directory) = 0;
     // Writes one attachment as "A<number>00.tif" into the directory and splits it.
-    int extractOne(const AttachmentEntry& entry, int number, const DDSrzRechnung& invoice,
+    int extractOne(const DdsAttachment& entry, int number, const DDSrzRechnung& invoice,
                    const std::string& directory);
     std::vector<DDSrzRechnung>& invoiceObjects() { return m_invoices; }
     // The list was built (by a container, a control file or AddFromTempDDS).
@@ -188,7 +188,7 @@ private:
     std::optional<RecordObject> m_controlRecord;
     std::vector<RecordObject> m_records;
     std::vector<DDSrzRechnung> m_invoices;
-    std::deque<AttachmentEntry> m_attachments;
+    std::deque<DdsAttachment> m_attachments;
     std::string m_containerPath;
     bool m_containerPending = false;
     bool m_containerPairs = false;

@@ -6,7 +6,7 @@
 
 namespace bv {
 
-struct AttachmentEntry;
+struct DdsAttachment;
 
 // One invoice of a DDS-RZ file: from its 0100 record up to the next invoice's 0100 record (the last
 // one up to the control record), with the amount of its 0200 record and its attachments.
@@ -17,7 +17,7 @@ public:
 
     int attachmentCount = 0;  // its 0850 records
     int boundAttachments = 0; // entries of the file's attachment list bound to it
-    std::array<const AttachmentEntry*, MaxAttachments> attachments{};
+    std::array<const DdsAttachment*, MaxAttachments> attachments{};
 };
 
 } // namespace bv

@@ -7,7 +7,7 @@ namespace bv {
 
 // One attachment file that a DDS-RZ delivery references (a scanned TIFF file), with the INI file that
 // names its invoice where there is one. The attachment container and the RZ3 control file fill these.
-struct AttachmentEntry
+struct DdsAttachment
 {
     std::uint32_t size = 0;
     std::uint64_t offset = 0; // of its data in the attachment container
