@@ -1,6 +1,7 @@
 #include "app/contents/ContentsController.h"
 
 #include "app/contents/ContentsTexts.h"
+#include "app/contents/FileAttachments.h"
 #include "app/login/LoginTexts.h"
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/CAdzException.h"
@@ -440,6 +441,13 @@ int checkContents(ContentsDependencies dependencies, CAbrechnungsDatei& file, Co
     ContentsController controller(window, dialogs, std::move(dependencies), file, variant, partnerLabs, true);
     controller.open();
     return controller.checkResult();
+}
+
+int checkContents(Profile& profile, MessageBoxes& boxes, CAbrechnungsDatei& file, ContentsView variant,
+                  const PartnerLabList& partnerLabs)
+{
+    FileAttachments attachments(file);
+    return checkContents(ContentsDependencies(profile, boxes, attachments), file, variant, partnerLabs);
 }
 
 } // namespace bv

@@ -137,5 +137,8 @@ private:
 // file is decided, else 0. The send dialog asks it before sending.
 int checkContents(ContentsDependencies dependencies, CAbrechnungsDatei& file, ContentsView variant,
                   const PartnerLabList& partnerLabs);
+// The same over the billing file's own receipts and attachment directory.
+int checkContents(Profile& profile, MessageBoxes& boxes, CAbrechnungsDatei& file, ContentsView variant,
+                  const PartnerLabList& partnerLabs);
 
 } // namespace bv
