@@ -79,8 +79,16 @@ private slots:
         QCOMPARE(transcript[1], std::string("DIALOG\tbrevalis Demo\topen")); // the login dialog over it
         QCOMPARE(transcript[2], std::string("DIALOG\tbrevalis Demo\tclose\tok"));
         // A page that gives its command while loading may be left before its load is reported; the
-        // next page is reported, and the "close" answer waiting then ends the window.
-        QCOMPARE(transcript[transcript.size() - 2], "FIELD\tpage\t" + m_centre.url("/app/next"));
+        // next page is reported, and the "close" answer waiting then ends the window. When the load of
+        // the commanding page is reported only after its command ran, the answer may end the window on
+        // that report, before the next page arrives.
+        std::string all;
+        for (const std::string& line : transcript)
+            all += line + "\n";
+        const std::string lastPage = transcript[transcript.size() - 2];
+        QVERIFY2(lastPage == "FIELD\tpage\t" + m_centre.url("/app/next") ||
+                     lastPage.starts_with("FIELD\tpage\t" + m_centre.url("/app/send?")),
+                 all.c_str());
         QCOMPARE(transcript.back(), std::string("DIALOG\tbrevalis Demo\tclose\tcancel"));
         // The window remembered its place.
         QVERIFY(app.profile().exists(bv::section::WindowPos, "cx"));
