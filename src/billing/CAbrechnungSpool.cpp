@@ -20,7 +20,6 @@ namespace txt = billing_texts;
 
 namespace {
 
-constexpr std::size_t MaxPathLength = 255;
 // Base address of the billing centre's upload service (section Abrechnungsversand; no default).
 constexpr const char* UploadUrlKey = "URL";
 // The upload address: base URL, customer number text, sender EAN ("-1" but for XML invoices), batch
@@ -133,12 +132,11 @@ std::string CAbrechnungSpool::GetInvoiceDetails() const
     return txt::NoInvoiceDetails;
 }
 
-std::string CAbrechnungSpool::SelectNextFile(const std::string& directory, const std::string& pattern)
+std::string CAbrechnungSpool::SelectNextFile(const std::filesystem::path& directory, const std::string& pattern)
 {
-    if (directory.empty() && files::temporaryDirectory().size() > MaxPathLength &&
-        !m_profile.exists(section::Abrechnungsversand, profilekey::spooldir))
+    if (directory.empty())
         return {};
-    m_spoolDir = bv::spoolDirectory(directory, m_profile);
+    m_spoolDir = files::directoryText(directory);
     m_pattern = pattern;
     std::string path;
     m_fileCount = FindOldestFile(m_spoolDir + pattern, path);

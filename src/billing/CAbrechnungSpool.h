@@ -5,6 +5,7 @@
 #include "billing/SendJournal.h"
 #include "platform/UploadJob.h"
 
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,8 +51,8 @@ public:
     virtual std::string GetInvoiceDetails() const;
 
     // Finds the oldest file matching `pattern` in the spool directory, makes its working copy and
-    // returns its path; empty when there is none.
-    std::string SelectNextFile(const std::string& directory, const std::string& pattern);
+    // returns its path; empty when there is none or the spool has no directory (an empty path).
+    std::string SelectNextFile(const std::filesystem::path& directory, const std::string& pattern);
     void SetRemovableFlag(const std::string& path);
     // The last transmission as "dd.mm.yyyy hh:mm:ss"; empty when none is recorded.
     std::string LastSendText() const;

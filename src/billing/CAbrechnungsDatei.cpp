@@ -16,6 +16,11 @@ std::string CAbrechnungsDatei::GetCustomerNumberText() const
     return "000000";
 }
 
+std::string CAbrechnungsDatei::GetCustomerName() const
+{
+    return {};
+}
+
 std::string CAbrechnungsDatei::GetBatchNumberText() const
 {
     return "-1";

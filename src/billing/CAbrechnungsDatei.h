@@ -75,6 +75,8 @@ public:
     virtual int GetCustomerNumber() const = 0;
     virtual int GetBatchNumber() const = 0;
     virtual std::string GetCustomerNumberText() const;
+    // The customer's name where the file gives one (the provider of XML invoices); empty otherwise.
+    virtual std::string GetCustomerName() const;
     virtual std::string GetBatchNumberText() const;
     virtual std::string GetInvoiceCountText() const;
     virtual std::string GetExtraText() const;

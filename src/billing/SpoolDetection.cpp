@@ -146,16 +146,6 @@ int recordFileType(OpenFile& file)
 
 } // namespace
 
-std::string spoolDirectory(const std::string& directory, const Profile& profile)
-{
-    std::string dir = directory;
-    if (dir.empty())
-        dir = profile.readString(section::Abrechnungsversand, "spooldir", files::temporaryDirectory());
-    if (dir.empty() || dir.back() != '/')
-        dir += '/';
-    return dir;
-}
-
 int DetectFileType(const std::string& path)
 {
     auto file = OpenFile::open(path);
@@ -208,9 +198,11 @@ int spoolTypeOfFileType(int fileType)
     }
 }
 
-int DetermineSpoolType(const std::string& directory, const Profile& profile)
+int DetermineSpoolType(const std::filesystem::path& directory, const Profile& profile)
 {
-    const std::string dir = spoolDirectory(directory, profile);
+    if (directory.empty())
+        return spool_type::Empty;
+    const std::string dir = files::directoryText(directory);
     const std::array<std::string, 6> patterns = {
         profile.readString(section::Abrechnungsversand, "file_filter", DefaultFileFilter),
         "M?????.001",

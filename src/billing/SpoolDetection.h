@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -21,10 +22,6 @@ inline constexpr int Unrecognised = -1;
 inline constexpr int CannotOpen = -2;
 } // namespace spool_type
 
-// The spool directory to use: the given one, else the configured "spooldir" (default the temporary
-// directory); always ending in "/".
-std::string spoolDirectory(const std::string& directory, const Profile& profile);
-
 // The file-type code of one file (file_type::...).
 int DetectFileType(const std::string& path);
 
@@ -36,8 +33,8 @@ int FindOldestFile(const std::string& pattern, std::string& outPath);
 
 // The spool type of a directory (spool_type::...): the first of the configured file filter,
 // "M?????.001", "PV??????.DAT", "*.CHZ", "*.XML" and "*.*" that matches a file decides, and its
-// oldest file is classified.
-int DetermineSpoolType(const std::string& directory, const Profile& profile);
+// oldest file is classified. A spool without a directory (an empty path) holds nothing.
+int DetermineSpoolType(const std::filesystem::path& directory, const Profile& profile);
 
 // The spool type that a file type gives.
 int spoolTypeOfFileType(int fileType);

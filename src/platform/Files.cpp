@@ -278,6 +278,14 @@ std::string temporaryDirectory()
     return dir;
 }
 
+std::string directoryText(const std::filesystem::path& directory)
+{
+    std::string text = directory.string();
+    if (text.empty() || text.back() != '/')
+        text += '/';
+    return text;
+}
+
 SystemError copyFile(const std::filesystem::path& from, const std::filesystem::path& to, bool overwrite)
 {
     return copyFile(from, to, overwrite, {}, nullptr);

@@ -48,6 +48,8 @@ int fileErrorCause(int errnoValue);
 
 // The temporary directory ($TMPDIR, else /tmp), always ending in "/".
 std::string temporaryDirectory();
+// A directory's path as text ending in "/", the form its files' names and messages are built from.
+std::string directoryText(const std::filesystem::path& directory);
 
 // One version of one file: it is the same file with the same content as long as device, inode, size
 // and modification time (in nanoseconds) agree.

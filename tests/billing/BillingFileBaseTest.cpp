@@ -2,6 +2,7 @@
 
 #include "billing/BillingTexts.h"
 #include "billing/DecimalAmount.h"
+#include "billing/StubBillingFile.h"
 #include "registry/RecordingMessageBoxes.h"
 #include "registry/TempDir.h"
 
@@ -13,39 +14,18 @@
 namespace bv {
 namespace {
 
-// The smallest concrete billing file: a fixed-record file of a given record length.
-class RecordFile : public CAbrechnungsDatei
+// A fixed-record file of a given record length, and how its currency is read.
+class RecordFile : public test::StubBillingFile
 {
 public:
     RecordFile(const std::string& path, unsigned recordLength, bool currencyMandatory = false,
                bool euroWhenMissing = false)
     {
-        Reset();
-        m_recordLength = recordLength;
-        m_currencyMandatory = currencyMandatory;
-        m_euroWhenMissing = euroWhenMissing;
+        setRecordLength(recordLength);
+        setCurrencyRules(currencyMandatory, euroWhenMissing);
         if (!path.empty())
-            openFileOrThrow(path);
+            open(path, recordLength);
     }
-    std::string GetFormatName() const override { return "TEST"; }
-    int IsVariant() override { return 1; }
-    int CheckContents(bool) override { return 1; }
-    int CheckHeader() override { return 1; }
-    int ReadContents() override { return 1; }
-    int GetSummary(std::string& s) override
-    {
-        s.clear();
-        return 2;
-    }
-    int GetCustomerNumber() const override { return -1; }
-    int GetBatchNumber() const override { return -1; }
-    std::string GetSubtypeText() const override { return "[]"; }
-    [[noreturn]] void ThrowSelf() override { throw this; }
-    InvoiceObject* GetInvoiceData(int) override { return nullptr; }
-    RecordObject* GetInvoice(int) override { return nullptr; }
-    void Reset() override { resetBase(); }
-    int Validate() override { return 1; }
-    int ReadRecord() override { return 0; }
 };
 
 TEST(BillingFileBase, RecordLengthAcceptsMissingLineEndAndOneTrailingByte)

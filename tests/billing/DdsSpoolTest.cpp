@@ -25,6 +25,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using samples::DdsSpec;
 
+AttachmentEntry entryFor(const std::string& path)
+{
+    AttachmentEntry entry;
+    entry.path = path;
+    return entry;
+}
+
 class DdsSpoolTest : public ::testing::Test
 {
 protected:
@@ -145,7 +152,7 @@ TEST_F(DdsSpoolTest, ConfirmedTransmissionKeepsOnlyTheCopies)
     fs::create_directory(m_spool.file("a2.~NI")); // the copy of a2.ini cannot be written
     auto dds = spool();
     for (const char* name : {"a1.ini", "a2.ini", "gone.ini"})
-        dds->ddsFile()->attachments().push_back(AttachmentEntry{.path = m_spool.file(name).string()});
+        dds->ddsFile()->attachments().push_back(entryFor(m_spool.file(name).string()));
     dds->ddsFile()->attachments().push_back(AttachmentEntry{});
 
     sendAndFinish(*dds);
@@ -168,7 +175,7 @@ TEST_F(DdsSpoolTest, PlainRz2FileHasNoIndexFilesToRetire)
     m_spool.write("RZ0001.001", samples::ddsRzFile());
     m_spool.write("a1.ini", "x");
     auto dds = spool();
-    dds->ddsFile()->attachments().push_back(AttachmentEntry{.path = m_spool.file("a1.ini").string()});
+    dds->ddsFile()->attachments().push_back(entryFor(m_spool.file("a1.ini").string()));
     sendAndFinish(*dds);
     EXPECT_TRUE(dds->transmissionConfirmed());
     EXPECT_TRUE(fs::exists(m_spool.file("a1.ini")));

@@ -6,6 +6,7 @@
 
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
+#include "config/SpoolDirectory.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
 #include "config/Profile.h"
@@ -29,7 +30,7 @@ int main(int argc, char** argv)
     bv::Profile profile(*registry);
     bv::ConsoleMessageBoxes boxes;
     bv::files::RemovableProbe probe;
-    bv::CompleteInterruptedTransmission(bv::spoolDirectory(argv[2], profile), profile, boxes);
+    bv::CompleteInterruptedTransmission(bv::resolveSpoolDirectory(argv[2], profile), profile, boxes);
     std::unique_ptr<bv::CAbrechnungSpool> spool;
     if (kind == "chz")
         spool = std::make_unique<bv::CCHZSpool>(boxes, profile, probe, argv[2]);

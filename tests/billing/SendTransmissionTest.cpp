@@ -42,6 +42,15 @@ using namespace std::chrono_literals;
 
 const char* const SendFailed = "Beim Versenden der Abrechnungsdatei ist ein Fehler aufgetreten:\n";
 
+ScriptedReply reply(int status, std::string body, std::chrono::milliseconds delay = {})
+{
+    ScriptedReply scripted;
+    scripted.status = status;
+    scripted.body = std::move(body);
+    scripted.delayBeforeHeaders = delay;
+    return scripted;
+}
+
 // A server that takes the first bytes of a request and then drops the connection: a line that
 // breaks while the body is on its way.
 class DroppingServer
@@ -340,17 +349,17 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureRow{"HttpError",
                    [](SendTransmissionTest& t, bool) {
-                       static_cast<FailedTransmission&>(t).m_centre.script("/upload", {500, "BV_SENDOK: NOMSG"});
+                       static_cast<FailedTransmission&>(t).m_centre.script("/upload", reply(500, "BV_SENDOK: NOMSG"));
                    },
                    std::string(SendFailed) + "L'erreur http 500 est apparue ! "},
         FailureRow{"NoConfirmation",
                    [](SendTransmissionTest& t, bool) {
-                       static_cast<FailedTransmission&>(t).m_centre.script("/upload", {200, "Stapel abgelehnt"});
+                       static_cast<FailedTransmission&>(t).m_centre.script("/upload", reply(200, "Stapel abgelehnt"));
                    },
                    std::string(SendFailed) + "Stapel abgelehnt"},
         FailureRow{"ConfirmationWithNothingAfterIt",
                    [](SendTransmissionTest& t, bool) {
-                       static_cast<FailedTransmission&>(t).m_centre.script("/upload", {200, "BV_SENDOK"});
+                       static_cast<FailedTransmission&>(t).m_centre.script("/upload", reply(200, "BV_SENDOK"));
                    },
                    std::string(SendFailed) + "BV_SENDOK"},
         FailureRow{"SessionExpired",
@@ -406,7 +415,7 @@ TEST_F(SendTransmissionTest, ClientKilledDuringTheUploadLosesNothing)
         const auto originals = spoolFiles();
         const std::string profileBefore = m_registry.userText();
         // The centre has the whole body but keeps the client waiting for its answer.
-        m_centre.script("/upload", ScriptedReply{200, "BV_SENDOK: NOMSG", "text/plain", 30s});
+        m_centre.script("/upload", reply(200, "BV_SENDOK: NOMSG", 30s));
 
         const auto pid = process::start(program.string(), {xml ? "cha" : "chz", m_spool.path().string(), m_session});
         ASSERT_TRUE(pid);

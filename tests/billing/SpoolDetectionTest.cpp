@@ -2,6 +2,7 @@
 
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/SampleFiles.h"
+#include "config/SpoolDirectory.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "config/Profile.h"
 #include "platform/Files.h"
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -209,8 +211,30 @@ TEST_F(SpoolTypeTest, ConfiguredSpoolDirectoryIsUsedWhenNoneIsGiven)
 {
     m_spool.write("a.chz", samples::chzFile({}));
     m_profile.writeString(section::Abrechnungsversand, "spooldir", m_spool.path().string());
-    EXPECT_EQ(DetermineSpoolType("", m_profile), spool_type::Chz);
-    EXPECT_EQ(spoolDirectory("", m_profile), m_spool.path().string() + "/");
+    EXPECT_EQ(DetermineSpoolType(resolveSpoolDirectory("", m_profile), m_profile), spool_type::Chz);
+    EXPECT_EQ(resolveSpoolDirectory("", m_profile), m_spool.path().string() + "/");
+}
+
+// A temporary directory longer than 255 characters cannot hold the spool: without a configured or a
+// given directory the spool has none, and nothing is looked for (not even in "/").
+TEST_F(SpoolTypeTest, TemporaryDirectoryTooLongGivesNoSpoolDirectory)
+{
+    const char* saved = std::getenv("TMPDIR");
+    const std::string savedText = saved ? saved : "";
+    const std::string longDir = "/tmp/" + std::string(251, 'd'); // 257 characters with the final "/"
+    setenv("TMPDIR", longDir.c_str(), 1);
+    EXPECT_EQ(resolveSpoolDirectory("", m_profile), fs::path());
+    EXPECT_EQ(DetermineSpoolType(fs::path(), m_profile), spool_type::Empty);
+    EXPECT_EQ(resolveSpoolDirectory(m_spool.path().string(), m_profile), m_spool.path().string() + "/");
+    setenv("TMPDIR", longDir.substr(0, 254).c_str(), 1); // 255 characters fit
+    EXPECT_EQ(resolveSpoolDirectory("", m_profile), longDir.substr(0, 254) + "/");
+    setenv("TMPDIR", longDir.c_str(), 1);
+    m_profile.writeString(section::Abrechnungsversand, "spooldir", "");
+    EXPECT_EQ(resolveSpoolDirectory("", m_profile), "/"); // configured, even when empty
+    if (saved)
+        setenv("TMPDIR", savedText.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
 }
 
 TEST_F(SpoolTypeTest, DirectoryThatCannotBeListedIsCodeMinus19)

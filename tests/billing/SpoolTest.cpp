@@ -2,6 +2,7 @@
 
 #include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
+#include "config/SpoolDirectory.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"
 #include "billing/formats/cha/CCHADatei.h"
@@ -204,7 +205,7 @@ TEST_F(SpoolTest, ChaSpoolRemembersTransmissionsUnderTheSenderEan)
 TEST_F(SpoolTest, ChaSpoolOfAnEmptyDirectory)
 {
     m_profile.writeString(section::Abrechnungsversand, "spooldir", m_spool.path().string());
-    CCHASpool spool(m_boxes, m_profile, m_probe, "");
+    CCHASpool spool(m_boxes, m_profile, m_probe, resolveSpoolDirectory("", m_profile));
     EXPECT_TRUE(spool.IsEmpty());
     EXPECT_EQ(spool.spoolDirectory(), spoolDir());
     EXPECT_EQ(spool.GetLastBatchNumber(), 0); // no package sent for this sender yet

@@ -9,16 +9,15 @@
 #include "config/ConfigurationInterface.h"
 #include "config/ConfigurationLoader.h"
 #include "config/CustomerNumbers.h"
+#include "config/SpoolDirectory.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Process.h"
 
 #include <iostream>
 
-namespace bv
-{
+namespace bv {
 
-namespace
-{
+namespace {
 
 // The practice-software interface runs the send dialog on its working directory, standalone and
 // with the spool option clear, or hands its control file to the main window.
@@ -28,7 +27,8 @@ public:
     ShellPracticePorts(ClientApp& app, StartupShell& shell) : m_app(app), m_shell(shell) {}
     void runSendDialog(const std::string& spoolDirectory) override
     {
-        m_shell.runSendDialog(m_app, true, spoolDirectory, false);
+        m_shell.runSendDialog(m_app,
+                              SendDialogMode{true, resolveSpoolDirectory(spoolDirectory, m_app.profile()), false});
     }
     void runMainWindow(const std::string& startRequest) override { runMainWindowOnce(m_app, m_shell, startRequest); }
 
@@ -83,7 +83,7 @@ int runStartup(ClientApp& app, StartupShell& shell)
         shell.runSetupDialog(app);
         break;
     case StartMode::SendDialog:
-        shell.runSendDialog(app, true, {}, true);
+        shell.runSendDialog(app, SendDialogMode{true, resolveSpoolDirectory({}, app.profile()), true});
         break;
     case StartMode::Request:
         runMainWindowOnce(app, shell, "REQ:" + app.startParameter());

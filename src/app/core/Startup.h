@@ -1,9 +1,10 @@
 #pragma once
 
+#include "app/send/SendDialogMode.h"
+
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 class CInstanceChecker;
 class ClientApp;
@@ -19,8 +20,7 @@ public:
     // during its initialisation.
     virtual void runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker) = 0;
     // The send dialog, modally.
-    virtual void runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory,
-                               bool spoolOption) = 0;
+    virtual void runSendDialog(ClientApp& app, const SendDialogMode& mode) = 0;
 };
 
 // Start-up after the command line was parsed: settles the machine-wide values, loads the

@@ -4,29 +4,26 @@
 #include "app/login/LoginTexts.h"
 #include "app/send/ControlFileStatus.h"
 #include "app/send/KeepAliveTimer.h"
-#include "app/send/SendFormatting.h"
+#include "app/send/SendFields.h"
+#include "app/send/SendRules.h"
 #include "app/send/SendTexts.h"
-#include "app/core/AppInfo.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
-#include "billing/formats/cha/CCHADatei.h"
-#include "billing/formats/cha/CCHASpool.h"
-#include "billing/formats/chz/CCHZSpool.h"
+#include "billing/attachments/AttachmentStore.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
 #include "net/SessionRecord.h"
 #include "platform/DirectoryLock.h"
 #include "platform/Dispatcher.h"
+#include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
 #include <ctime>
-#include <filesystem>
-#include <system_error>
 
 namespace bv {
 
@@ -34,9 +31,6 @@ namespace {
 
 // Configuration of the dialog (section Abrechnungsversand) with its defaults.
 const char* const EuroDefaultKey = "EuroDefault";
-const char* const MaxFileSizeDefault = "100000000";
-const char* const FirstEurDateDefault = "20020101";
-const char* const LastDemDateDefault = "20011231";
 constexpr int AliveTimeoutDefault = 60000;
 
 // The login context of the send dialog; it never offers updates.
@@ -60,41 +54,15 @@ std::string systemToday()
     return text;
 }
 
-std::uint64_t sizeOf(const std::string& path)
-{
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    return ec ? 0 : static_cast<std::uint64_t>(size);
-}
-
-bool isFixedRecordSpool(int spoolType)
-{
-    return spoolType == spool_type::Dds || spoolType == spool_type::Pad || spoolType == spool_type::Mas;
-}
-
 } // namespace
 
-std::unique_ptr<CAbrechnungSpool> createSwissSpool(int spoolType, const std::string& directory, bool euroDefault,
-                                                   MessageBoxes& boxes, Profile& profile,
-                                                   const files::RemovableProbe& removableProbe)
+SendDialogController::SendDialogController(SendDialogView& view, SendDialogDependencies dependencies,
+                                           SendDialogMode mode)
+    : m_view(view), m_deps(std::move(dependencies)), m_mode(std::move(mode)),
+      m_spoolDir(m_mode.spoolDirectory.empty() ? std::string() : files::directoryText(m_mode.spoolDirectory))
 {
-    if (spoolType == spool_type::Chz)
-        return std::make_unique<CCHZSpool>(boxes, profile, removableProbe, directory, false, euroDefault);
-    if (spoolType == spool_type::Cha)
-        return std::make_unique<CCHASpool>(boxes, profile, removableProbe, directory, false, euroDefault);
-    return nullptr;
-}
-
-SendDialogController::SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, bool standalone,
-                                           const std::string& spoolDirectory, bool spoolOption)
-    : m_view(view), m_deps(std::move(dependencies)), m_standalone(standalone),
-      m_spoolDir(bv::spoolDirectory(spoolDirectory, m_deps.profile)), m_spoolOption(spoolOption)
-{
-    if (!m_deps.createSpool) {
-        m_deps.createSpool = [this](int type, const std::string& directory, bool euroDefault) {
-            return createSwissSpool(type, directory, euroDefault, m_deps.boxes, m_deps.profile, m_deps.removableProbe);
-        };
-    }
+    if (!m_deps.createSpool)
+        m_deps.createSpool = CreateSpool;
 }
 
 SendDialogController::~SendDialogController()
@@ -116,19 +84,35 @@ void SendDialogController::open()
     m_deps.feeValues.loadFromProfile(m_deps.profile);
     m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabelInitial);
 
-    if (!takeSpool() || createSpool() == Opening::Close) {
+    // Without a spool directory (the temporary directory's path is too long) nothing waits, and no
+    // lock or journal is looked for.
+    if (m_mode.spoolDirectory.empty()) {
+        m_deps.boxes.show(strFormat(sendtext::NoFile, ""), sendtext::Caption, MbIcon::Warning);
         close();
         return;
     }
-    if ((!m_spool && !isFixedRecordSpool(m_spoolType)) || (m_spool && m_spool->IsEmpty())) {
-        const std::string text = m_spool || m_spoolType == spool_type::Empty
+    if (!takeSpool()) {
+        close();
+        return;
+    }
+    // Attachment INI files that this program left in the spool directory belong to no delivery
+    // there; they go before the directory is read. Those of the practice software stay.
+    removeOwnIniFiles(m_spoolDir);
+    if (createSpool() == Opening::Close) {
+        close();
+        return;
+    }
+    // A format whose spool this edition does not build goes on to the refusal below.
+    const SpoolFinding finding = m_spoolRow->finding;
+    if ((!m_spool && finding != SpoolFinding::Format) || (m_spool && m_spool->IsEmpty())) {
+        const std::string text = m_spool || finding == SpoolFinding::Nothing
                                      ? strFormat(sendtext::NoFile, m_spoolDir.c_str())
                                      : strFormat(sendtext::NoFileWithCode, m_spoolType, m_spoolDir.c_str());
         m_deps.boxes.show(text, sendtext::Caption, MbIcon::Warning);
         close();
         return;
     }
-    if (m_spoolType != spool_type::Chz && m_spoolType != spool_type::Cha) {
+    if (!m_spoolRow->transmitted) {
         m_deps.boxes.show(sendtext::UnsupportedType, sendtext::Caption, MbIcon::Warning);
         close();
         return;
@@ -160,27 +144,14 @@ bool SendDialogController::takeSpool()
 SendDialogController::Opening SendDialogController::createSpool()
 {
     try {
-        m_spoolType = DetermineSpoolType(m_spoolDir, m_deps.profile);
-        switch (m_spoolType) {
-        case spool_type::Chz:
-            m_spool = m_deps.createSpool(m_spoolType, m_spoolDir, m_euroDefault);
-            break;
-        case spool_type::Cha:
-            m_spool = m_deps.createSpool(m_spoolType, m_spoolDir, m_euroDefault);
-            m_view.setFieldLabel(SendField::LastBatch, sendtext::LastBatchLabelCha);
-            break;
-        case spool_type::Empty:
-        case spool_type::Dds:
-        case spool_type::Pad:
-        case spool_type::Mas:
-            // The fixed-record spools are recognised but not built in this edition: their types
-            // end in the refusal below.
-        case spool_type::Unrecognised:
-        case spool_type::CannotOpen:
-            break;
-        default:
+        m_spoolType = DetermineSpoolType(m_mode.spoolDirectory, m_deps.profile);
+        m_spoolRow = spoolTypeRow(m_spoolType);
+        if (!m_spoolRow)
             throw BV_ADZ_ERROR(-1, sendtext::WrongSpoolType);
-        }
+        m_spool =
+            m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
+                                                         m_mode.spoolDirectory, m_euroDefault, m_mode.spoolOption,
+                                                         &m_deps.feeValues});
     } catch (const CAdzException& error) {
         m_spool.reset();
         reportOpeningError(error);
@@ -204,7 +175,7 @@ void SendDialogController::reportOpeningError(const CAdzException& error)
 
 bool SendDialogController::applyBlockingRules()
 {
-    CAbrechnungsDatei* file = m_spool->billingFile();
+    const CAbrechnungsDatei* file = m_spool->billingFile();
     if (!file)
         return true;
     try {
@@ -214,116 +185,33 @@ bool SendDialogController::applyBlockingRules()
         error.ReportError(m_deps.boxes);
         return false;
     }
-    const int attachments = file->GetAttachmentCount(0);
-    if (attachments >= 1 && m_spool->HasControlFile() == 0) {
-        m_deps.boxes.show(
-            strFormat(sendtext::AttachmentsWithoutControlFile, file->GetFilePath(false).c_str(), attachments),
-            sendtext::Caption, MbIcon::Error);
-        return false;
-    }
-    return true;
+    return attachmentRule(*m_spool, m_deps.boxes);
 }
 
 bool SendDialogController::CheckVersandWaehrung(int currencyCode)
 {
-    const Profile& profile = m_deps.profile;
-    const std::string now = today();
-    const char* warning = nullptr;
-    const char* refusal = nullptr;
-    int mode = 0;
-    switch (currencyCode) {
-    case currency::EUR:
-        // Dates are eight digits, so comparing them as text compares them as days.
-        if (profile.readString(section::Abrechnungsversand, profilekey::FirstEURDate, FirstEurDateDefault) <= now)
-            return true;
-        mode = profile.readInt(section::Abrechnungsversand, profilekey::EURVorUmstellung, 0);
-        warning = sendtext::EuroWarn;
-        refusal = sendtext::EuroRefuse;
-        break;
-    case currency::DM:
-        if (profile.readString(section::Abrechnungsversand, profilekey::LastDEMDate, LastDemDateDefault) >= now)
-            return true;
-        mode = profile.readInt(section::Abrechnungsversand, profilekey::DEMNachUmstellung, 0);
-        warning = sendtext::DmWarn;
-        refusal = sendtext::DmRefuse;
-        break;
-    case currency::CHF:
-        return true;
-    default:
-        throw BV_ADZ_ERROR(-1, sendtext::UnknownCurrency);
-    }
-    if (mode == 1) {
-        m_deps.boxes.show(warning, sendtext::Caption, MbIcon::Warning);
-        return true;
-    }
-    if (mode == 2)
-        return true;
-    m_deps.boxes.show(refusal, sendtext::Caption, MbIcon::Error);
-    return false;
+    return currencyRule(currencyCode, today(), m_deps.profile, m_deps.boxes);
 }
 
 void SendDialogController::fillFields()
 {
-    CAbrechnungSpool& spool = *m_spool;
-    CAbrechnungsDatei* file = spool.billingFile();
-
-    m_view.setFieldLabel(SendField::InvoiceCount, sendtext::InvoiceCountLabel);
-    m_view.setFieldText(SendField::InvoiceCount, std::to_string(spool.invoiceCount()));
-
-    const std::string suffix = m_deps.profile.readString(section::Abrechnungsversand, profilekey::BetragErgText, "");
-    m_view.setFieldLabel(SendField::Amount, sendtext::AmountLabel);
-    m_view.setFieldText(SendField::Amount,
-                        amountText(spool.totalAmount(), file ? file->CurrencyName() : std::string(), suffix));
-
-    m_view.setFieldLabel(SendField::FileDate, sendtext::FileDateLabel);
-    m_view.setFieldText(SendField::FileDate, spool.GetFileDateText());
-
-    if (m_spoolType == spool_type::Cha) {
-        const auto* cha = dynamic_cast<const CCHADatei*>(file);
-        m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabel);
-        m_view.setFieldText(SendField::Customer, cha ? cha->providerName() : std::string());
-    } else {
-        const std::string customer = file ? file->GetCustomerNumberText() : std::string();
-        const int batch = spool.GetBatchNumber();
-        if (batch >= 0) {
-            m_view.setFieldLabel(SendField::Customer, sendtext::CustomerBatchLabel);
-            m_view.setFieldText(SendField::Customer, strFormat(sendtext::CustomerBatchFormat, customer.c_str(), batch));
-        } else {
-            m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabel);
-            m_view.setFieldText(SendField::Customer, customer);
-        }
+    const SpoolFields fields =
+        spoolFields(*m_spool, m_deps.profile.readString(section::Abrechnungsversand, profilekey::BetragErgText, ""));
+    for (const SendFieldRow& row : fields.rows) {
+        if (!row.label.empty())
+            m_view.setFieldLabel(row.field, row.label);
+        m_view.setFieldText(row.field, row.text);
     }
-
-    if (m_spoolType != spool_type::Cha)
-        m_view.setFieldLabel(SendField::LastBatch, sendtext::LastBatchLabel);
-    const int lastBatch = spool.GetLastBatchNumber();
-    m_view.setFieldText(SendField::LastBatch, std::to_string(lastBatch));
-    m_view.showGroup(SendGroup::LastBatch, lastBatch != -1);
-
-    m_view.setFieldLabel(SendField::LastSend, sendtext::LastSendLabel);
-    m_view.setFieldText(SendField::LastSend, spool.LastSendText());
-
-    const std::uint64_t size = sizeOf(spool.uploadFile());
-    m_view.setFieldLabel(SendField::TransferTime, sendtext::TransferTimeLabel);
-    m_view.setFieldText(SendField::TransferTime, transferTimeText(size));
-    m_view.setFieldText(SendField::FileSize, fileSizeText(size));
-
-    // The file-contents button belongs to the fixed-record formats; CHA and CHZ have no contents view.
-    const int fileType = file ? file->numericTypeCode() : 0;
-    switch (fileType) {
-    case file_type::DdsV2:
-    case file_type::DdsV3:
-    case file_type::DdsV3Kind2828:
-    case file_type::Mas:
-    case file_type::Pad:
+    m_view.showGroup(SendGroup::LastBatch, fields.lastBatchShown);
+    switch (fields.contentsButton) {
+    case ContentsButton::Shown:
         m_view.setButtonText(SendButton::Contents, sendtext::ContentsButtonFixedRecord);
         m_view.showGroup(SendGroup::ContentsButton, true);
         break;
-    case file_type::Chz:
-    case file_type::Cha:
+    case ContentsButton::Hidden:
         m_view.showGroup(SendGroup::ContentsButton, false);
         break;
-    default:
+    case ContentsButton::AsDrawn:
         break;
     }
     m_view.showGroup(SendGroup::Progress, false);
@@ -368,7 +256,7 @@ void SendDialogController::send()
     m_view.showGroup(SendGroup::Progress, true);
 
     // From the main window the session may have expired while the dialog was open.
-    if (!m_standalone) {
+    if (!m_mode.standalone) {
         std::string message;
         if (!m_deps.login.checkSession(message)) {
             m_deps.boxes.show(message, sendtext::Caption, MbIcon::Information);
@@ -380,7 +268,7 @@ void SendDialogController::send()
 
     bool started = false;
     if (CheckFileSize(m_spool->uploadFile()) && checkConnection()) {
-        if (!contractAllows()) {
+        if (!contractRule(*m_spool, m_deps.login.contracts())) {
             m_deps.boxes.show(sendtext::WrongUser, sendtext::Caption, MbIcon::Error);
             close();
             return;
@@ -399,24 +287,7 @@ void SendDialogController::send()
 
 bool SendDialogController::CheckFileSize(const std::string& path)
 {
-    const long long limit = decimalValue(
-        m_deps.profile.readString(section::Abrechnungsversand, profilekey::MaxDateiGroesse, MaxFileSizeDefault));
-    const std::uint64_t size = sizeOf(path);
-    if (static_cast<long long>(size) <= limit)
-        return true;
-    m_deps.boxes.show(strFormat(sendtext::FileTooLarge, path.c_str(), appinfo::AppTitle,
-                                static_cast<int>(size / 1000000), static_cast<int>(limit / 1000000)),
-                      sendtext::Caption, MbIcon::Error);
-    return false;
-}
-
-bool SendDialogController::contractAllows() const
-{
-    // XML invoices are addressed by the sender's EAN, not by a contract.
-    if (m_spoolType == spool_type::Cha)
-        return true;
-    const CAbrechnungsDatei* file = m_spool->billingFile();
-    return file && m_deps.login.contracts().contains(std::to_string(file->GetCustomerNumber()));
+    return fileSizeRule(path, m_deps.profile, m_deps.boxes);
 }
 
 bool SendDialogController::startUpload()

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "app/send/PartnerLabList.h"
+#include "app/send/SendDialogMode.h"
 #include "app/send/SendDialogView.h"
+#include "billing/SpoolFactory.h"
 #include "platform/UploadJob.h"
 
 #include <chrono>
@@ -25,10 +27,6 @@ namespace files {
 class RemovableProbe;
 }
 
-// Creates the spool object for a spool type in a directory; null for a type without one here.
-using SpoolFactory =
-    std::function<std::unique_ptr<CAbrechnungSpool>(int spoolType, const std::string& directory, bool euroDefault)>;
-
 // What the send dialog works with; the application object provides it (see SendSetup.h).
 struct SendDialogDependencies
 {
@@ -51,7 +49,7 @@ struct SendDialogDependencies
     bool useProxy = false;
     // Today's local date as "yyyymmdd"; the system clock when not set.
     std::function<std::string()> today;
-    // The spool classes by spool type; the CHZ and XML invoice spools when not set.
+    // The spool objects by spool type; CreateSpool when not set.
     SpoolFactory createSpool;
 };
 
@@ -68,11 +66,7 @@ public:
     // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
     using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
 
-    // `standalone`: the dialog runs without the main window (command-line send, practice software).
-    // An empty `spoolDirectory` means the configured one. `spoolOption` is meant for the spool of
-    // fixed-record deliveries.
-    SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, bool standalone,
-                         const std::string& spoolDirectory, bool spoolOption);
+    SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, SendDialogMode mode);
     ~SendDialogController() override;
     SendDialogController(const SendDialogController&) = delete;
     SendDialogController& operator=(const SendDialogController&) = delete;
@@ -106,8 +100,8 @@ public:
 
     bool closed() const { return m_closed; }
     bool uploading() const { return m_uploading; }
-    bool standalone() const { return m_standalone; }
-    bool spoolOption() const { return m_spoolOption; }
+    bool standalone() const { return m_mode.standalone; }
+    bool spoolOption() const { return m_mode.spoolOption; }
     bool euroDefault() const { return m_euroDefault; }
     int spoolType() const { return m_spoolType; }
     const std::string& spoolDirectory() const { return m_spoolDir; }
@@ -130,7 +124,6 @@ private:
     void fillFields();
     void startMessage();
     bool checkConnection();
-    bool contractAllows() const;
     bool startUpload();
     void uploadCompleted();
     void reportOpeningError(const CAdzException& error);
@@ -146,12 +139,12 @@ private:
 
     SendDialogView& m_view;
     SendDialogDependencies m_deps;
-    bool m_standalone;
-    std::string m_spoolDir;
-    bool m_spoolOption;
+    SendDialogMode m_mode;
+    std::string m_spoolDir; // the spool directory as its messages name it
     AnswerSource m_answers;
     bool m_euroDefault = false;
     int m_spoolType = 0;
+    const SpoolTypeRow* m_spoolRow = nullptr;
     // One transmission per spool directory: held from before the spool is read until the dialog is
     // gone, after the spool and its upload thread.
     std::shared_ptr<DirectoryLock> m_spoolLock;
@@ -166,11 +159,5 @@ private:
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);
     const std::weak_ptr<int> m_aliveToken = m_alive;
 };
-
-// The spool object of the CHZ and XML invoice types; null for every other type (the spools of the
-// fixed-record formats are not part of this edition).
-std::unique_ptr<CAbrechnungSpool> createSwissSpool(int spoolType, const std::string& directory, bool euroDefault,
-                                                   MessageBoxes& boxes, Profile& profile,
-                                                   const files::RemovableProbe& removableProbe);
 
 } // namespace bv

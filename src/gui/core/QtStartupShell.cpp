@@ -2,6 +2,7 @@
 
 #include "app/core/ClientApp.h"
 #include "config/SetupController.h"
+#include "config/SpoolDirectory.h"
 #include "gui/main/MainWindowLauncher.h"
 #include "gui/send/SendLauncher.h"
 #include "gui/setup/SetupDialog.h"
@@ -22,17 +23,21 @@ void QtStartupShell::runMainWindow(ClientApp& app, const std::string& startReque
 {
     CurlUploadStarter uploads(app.settings());
     MainWindowServices services;
-    services.sendDialog = [&](QWidget* parent) { return bv::runSendDialog(app, false, {}, true, uploads, parent); };
+    // Opened from the main window: the configured spool directory as it is at that moment.
+    services.sendDialog = [&](QWidget* parent) {
+        return bv::runSendDialog(app, SendDialogMode{false, resolveSpoolDirectory({}, app.profile()), true}, uploads,
+                                 parent);
+    };
     services.testFileDialog = [&](QWidget* parent) { runTestFileDialog(app, uploads, parent); };
     bv::runMainWindow(app, startRequest, checker, services);
 }
 
-void QtStartupShell::runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory, bool spoolOption)
+void QtStartupShell::runSendDialog(ClientApp& app, const SendDialogMode& mode)
 {
     CurlUploadStarter uploads(app.settings());
-    const std::string nextPage = bv::runSendDialog(app, standalone, spoolDirectory, spoolOption, uploads);
+    const std::string nextPage = bv::runSendDialog(app, mode, uploads);
     // Without a main window behind it, the send dialog opens one on the page the billing centre named.
-    if (standalone && !nextPage.empty())
+    if (mode.standalone && !nextPage.empty())
         runMainWindowOnce(app, *this, "StartURL:" + nextPage);
 }
 

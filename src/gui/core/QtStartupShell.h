@@ -2,8 +2,7 @@
 
 #include "app/core/Startup.h"
 
-namespace bv
-{
+namespace bv {
 
 // The windows of start-up, drawn with Qt.
 class QtStartupShell : public StartupShell
@@ -11,7 +10,7 @@ class QtStartupShell : public StartupShell
 public:
     void runSetupDialog(ClientApp& app) override;
     void runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker) override;
-    void runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory, bool spoolOption) override;
+    void runSendDialog(ClientApp& app, const SendDialogMode& mode) override;
 };
 
 } // namespace bv

@@ -42,8 +42,7 @@ QString qs(const std::string& text)
 
 } // namespace
 
-SendDialog::SendDialog(SendDialogDependencies dependencies, bool standalone, const std::string& spoolDirectory,
-                       bool spoolOption, QWidget* parent)
+SendDialog::SendDialog(SendDialogDependencies dependencies, const SendDialogMode& mode, QWidget* parent)
     : QDialog(parent), m_progressGroup(new QWidget(this)), m_progressBar(new QProgressBar(m_progressGroup)),
       m_statusLine(new QLabel(m_progressGroup)), m_connectionIndicator(new QLabel(this)),
       m_send(new QPushButton(QString::fromUtf8(sendtext::SendButton), this)),
@@ -108,8 +107,7 @@ SendDialog::SendDialog(SendDialogDependencies dependencies, bool standalone, con
     layout->addWidget(m_progressGroup);
     layout->addLayout(buttons);
 
-    m_controller =
-        std::make_unique<SendDialogController>(*this, std::move(dependencies), standalone, spoolDirectory, spoolOption);
+    m_controller = std::make_unique<SendDialogController>(*this, std::move(dependencies), mode);
     connect(m_send, &QPushButton::clicked, this, [this] { m_controller->send(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_controller->cancel(); });
     connect(m_contents, &QPushButton::clicked, this, [this] { m_controller->showContents(); });

@@ -23,8 +23,7 @@ namespace bv {
 class SendDialog : public QDialog, public SendDialogView
 {
 public:
-    SendDialog(SendDialogDependencies dependencies, bool standalone, const std::string& spoolDirectory,
-               bool spoolOption, QWidget* parent = nullptr);
+    SendDialog(SendDialogDependencies dependencies, const SendDialogMode& mode, QWidget* parent = nullptr);
     ~SendDialog() override;
 
     SendDialogController& controller() { return *m_controller; }

@@ -15,16 +15,14 @@
 
 namespace bv {
 
-std::string runSendDialog(ClientApp& app, bool standalone, const std::string& spoolDirectory, bool spoolOption,
-                          UploadStarter& starter, QWidget* parent)
+std::string runSendDialog(ClientApp& app, const SendDialogMode& mode, UploadStarter& starter, QWidget* parent)
 {
     QtDispatcher dispatcher;
     QtLoginDialogRunner loginRunner(app, dispatcher, parent);
     LoginService login = makeLoginService(app, loginRunner);
     QtKeepAliveTimer timer;
     files::RemovableProbe removableProbe;
-    SendDialog dialog(sendDialogDependencies(app, login, starter, dispatcher, timer, removableProbe), standalone,
-                      spoolDirectory, spoolOption, parent);
+    SendDialog dialog(sendDialogDependencies(app, login, starter, dispatcher, timer, removableProbe), mode, parent);
     timer.setTickHandler([&dialog] { dialog.controller().keepAliveTick(); });
     dialog.run();
     return dialog.controller().nextUrl();

@@ -2,9 +2,11 @@
 
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
+#include "billing/DdsSamples.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
 #include "billing/SpoolFixtures.h"
+#include "billing/StubBillingFile.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -47,6 +49,15 @@ TEST_F(SendDialogTest, EmptySpoolDirectoryNamesTheDirectoryAndCloses)
     EXPECT_EQ(boxes.boxes[0].icon, MbIcon::Warning);
 }
 
+TEST_F(SendDialogTest, OpeningSweepsOnlyThisProgramsIniFilesFromTheSpool)
+{
+    spool.write("00000000.ini", "[GENERAL]\r\nErsteller=bvals_cl\r\n[RZRECHNUNG]\r\nBeleg=1\r\n");
+    spool.write("control.ini", "[GENERAL]\r\nErsteller=Praxis\r\n[Einstellungen]\r\nStapelnummer=3\r\n");
+    auto dialog = openDialog();
+    EXPECT_FALSE(std::filesystem::exists(spool.file("00000000.ini")));
+    EXPECT_TRUE(std::filesystem::exists(spool.file("control.ini")));
+}
+
 TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
 {
     struct Row
@@ -55,19 +66,29 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
         std::string content;
         std::string message; // %s: the spool directory
         MbIcon icon;
+        bool read; // the DDS spool read and validated the file before the refusal
     };
-    const std::string wrongType = "Fehler beim Zugriff auf %s:\nFalscher Spooltyp in CSendADDlg::OnInitDialog()\nBitte "
-                                  "wenden Sie sich an die brevalis-Serviceline\nunter der Telefonnummer 021 555 00 00.";
+    const std::string serviceLine =
+        "\nBitte wenden Sie sich an die brevalis-Serviceline\nunter der Telefonnummer 021 555 "
+        "00 00.";
+    const std::string wrongType =
+        "Fehler beim Zugriff auf %s:\nFalscher Spooltyp in CSendADDlg::OnInitDialog()" + serviceLine;
     const std::vector<Row> rows = {
-        {"RZ0001.001", samples::ddsFile(2, 10), Unsupported, MbIcon::Warning},
-        {"RZ0002.001", samples::encipheredDelivery(samples::ddsFile(3, 100)), Unsupported, MbIcon::Warning},
-        {"M12345.001", samples::fixed128File("1234", false), Unsupported, MbIcon::Warning},
-        {"PV12345678.DAT", samples::fixed128File("", true), Unsupported, MbIcon::Warning},
+        {"RZ0001.001", samples::ddsRzFile(), Unsupported, MbIcon::Warning, true},
+        {"RZ0002.001", samples::encipheredDelivery(samples::ddsRzFile({.interfaceNumber = 3})), Unsupported,
+         MbIcon::Warning, true},
+        {"RZ0004.001", samples::DdsFileBuilder().setField(3, 0, "0002").bytes(),
+         "Fehler beim Zugriff auf %s:\nRechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:1 ;  in "
+         "Zusammenfassung deklariert: 2!" +
+             serviceLine,
+         MbIcon::Error, false},
+        {"M12345.001", samples::fixed128File("1234", false), Unsupported, MbIcon::Warning, false},
+        {"PV12345678.DAT", samples::fixed128File("", true), Unsupported, MbIcon::Warning, false},
         {"rechnung.xml", "<kein/>",
          "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Code interne : -1; "
          "Répertoire : %s)",
-         MbIcon::Warning},
-        {"RZ0003.001", samples::ddsFile(2, 2828), wrongType, MbIcon::Error},
+         MbIcon::Warning, false},
+        {"RZ0003.001", samples::ddsFile(2, 2828), wrongType, MbIcon::Error, false},
     };
     profile.writeString(section::General, profilekey::ServicelineTel, "021 555 00 00");
     for (const Row& row : rows) {
@@ -76,16 +97,27 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
         dir.write(row.name, row.content);
         boxes.boxes.clear();
         SendDialogDependencies deps(profile, boxes, login, starter, dispatcher, timer, fees, removable);
-        SendDialogController dialog(view, deps, false, dir.path().string(), true);
+        SendDialogController dialog(view, deps, SendDialogMode{false, dir.path(), true});
         dialog.open();
         EXPECT_TRUE(dialog.closed());
-        EXPECT_EQ(dialog.spool(), nullptr);
+        EXPECT_EQ(dialog.spool() != nullptr, row.read);
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].text, strFormat(row.message.c_str(), (dir.path().string() + "/").c_str()));
         EXPECT_EQ(boxes.boxes[0].icon, row.icon);
     }
     EXPECT_EQ(view.shown, 0);
     EXPECT_EQ(starter.starts, 0);
+}
+
+TEST_F(SendDialogTest, SpoolWithoutDirectoryHoldsNothing)
+{
+    SendDialogDependencies deps(profile, boxes, login, starter, dispatcher, timer, fees, removable);
+    SendDialogController dialog(view, deps, SendDialogMode{true, {}, true});
+    dialog.open();
+    EXPECT_TRUE(dialog.closed());
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Répertoire : )");
+    EXPECT_EQ(view.shown, 0);
 }
 
 TEST_F(SendDialogTest, BillingFileErrorsAreReportedWithTheServiceLine)
@@ -222,7 +254,7 @@ TEST_F(SendDialogTest, CurrencyRuleByDateAndMode)
     Profile empty(fresh.registry());
     SendDialogDependencies deps(empty, boxes, login, starter, dispatcher, timer, fees, removable);
     deps.today = [] { return std::string("20240315"); };
-    SendDialogController defaults(view, deps, false, spool.path().string(), true);
+    SendDialogController defaults(view, deps, SendDialogMode{false, spool.path(), true});
     EXPECT_TRUE(defaults.CheckVersandWaehrung(currency::EUR));
     EXPECT_FALSE(defaults.CheckVersandWaehrung(currency::DM));
     try {
@@ -625,55 +657,19 @@ TEST_F(SendDialogTest, UnattendedAnswersPressTheButtons)
 namespace {
 
 // A billing file whose currency and attachments the test chooses; it has no open file.
-class RuleFile : public CAbrechnungsDatei
+std::unique_ptr<StubBillingFile> ruleFile(int currencyCode, int attachments)
 {
-public:
-    RuleFile(int currencyCode, int attachments) : m_attachments(attachments)
-    {
-        m_currency = currencyCode;
-        m_invoiceCount = 1;
-        m_numericTypeCode = file_type::Chz;
-    }
-    std::string GetFormatName() const override { return "TEST"; }
-    int IsVariant() override { return 1; }
-    int CheckContents(bool) override { return 1; }
-    int CheckHeader() override { return 1; }
-    int ReadContents() override { return 1; }
-    int GetSummary(std::string& summary) override
-    {
-        summary.clear();
-        return 0;
-    }
-    int GetCustomerNumber() const override { return 4711; }
-    int GetBatchNumber() const override { return 3; }
-    std::string GetSubtypeText() const override { return "[]"; }
-    [[noreturn]] void ThrowSelf() override { throw this; }
-    InvoiceObject* GetInvoiceData(int) override { return nullptr; }
-    RecordObject* GetInvoice(int) override { return nullptr; }
-    void Reset() override {}
-    int Validate() override { return 1; }
-    int ReadRecord() override { return 0; }
-    int GetAttachmentCount(int) override { return m_attachments; }
-    std::string GetFilePath(bool full) const override { return full ? "/spool/abrechnung.chz" : "abrechnung.chz"; }
-
-private:
-    int m_attachments;
-};
-
-class RuleSpool : public CAbrechnungSpool
-{
-public:
-    RuleSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& probe, int currencyCode,
-              int attachments)
-        : CAbrechnungSpool(boxes, profile, probe)
-    {
-        takeOver(std::make_unique<RuleFile>(currencyCode, attachments));
-    }
-    int GetBatchNumber() const override { return m_batchNumber; }
-    std::string GetFileDateText() const override { return "01.02.2003"; }
-    int GetLastBatchNumber() override { return -1; }
-    bool IsEmpty() const override { return false; }
-};
+    auto file = std::make_unique<StubBillingFile>();
+    file->setCurrency(currencyCode);
+    file->setInvoiceCount(1);
+    file->setFileType(file_type::Chz);
+    file->customerNumber = 4711;
+    file->batchNumber = 3;
+    file->attachments = attachments;
+    file->filePath = "/spool/abrechnung.chz";
+    file->fileName = "abrechnung.chz";
+    return file;
+}
 
 } // namespace
 
@@ -703,8 +699,8 @@ TEST_F(SendDialogTest, CurrencyAndAttachmentRulesBlockTheOpening)
         profile.writeString(section::Abrechnungsversand, "DEMNachUmstellung", row.dmMode);
         boxes.boxes.clear();
         view = FakeSendView{};
-        auto dialog = openDialog(false, [&](int, const std::string&, bool) -> std::unique_ptr<CAbrechnungSpool> {
-            return std::make_unique<RuleSpool>(boxes, profile, removable, row.currency, row.attachments);
+        auto dialog = openDialog(false, [&](int, const SpoolRequest&) -> std::unique_ptr<CAbrechnungSpool> {
+            return std::make_unique<StubSpool>(boxes, profile, removable, ruleFile(row.currency, row.attachments));
         });
         EXPECT_EQ(dialog->closed(), !row.opens);
         EXPECT_EQ(view.shown, row.opens ? 1 : 0);
@@ -721,8 +717,8 @@ TEST_F(SendDialogTest, StartSendFailureEndsTheDialogWithBothMessages)
 {
     writeChz("abrechnung.chz");
     // The spool of the tests has no open file: StartSend finds nothing to send.
-    auto dialog = openDialog(false, [&](int, const std::string&, bool) -> std::unique_ptr<CAbrechnungSpool> {
-        return std::make_unique<RuleSpool>(boxes, profile, removable, currency::CHF, -1);
+    auto dialog = openDialog(false, [&](int, const SpoolRequest&) -> std::unique_ptr<CAbrechnungSpool> {
+        return std::make_unique<StubSpool>(boxes, profile, removable, ruleFile(currency::CHF, -1));
     });
     ASSERT_FALSE(dialog->closed());
     dialog->send();

@@ -1,10 +1,20 @@
 #include "app/send/ControlFileStatus.h"
 #include "app/send/PartnerLabList.h"
+#include "app/send/SendFields.h"
 #include "app/send/SendFormatting.h"
+#include "app/send/SendRules.h"
+#include "billing/StubBillingFile.h"
+#include "config/Profile.h"
+#include "net/ContractList.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
+#include "registry/RecordingMessageBoxes.h"
 #include "registry/TempDir.h"
+#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 using namespace bv;
 
@@ -66,4 +76,88 @@ TEST(ControlFileStatus, WritesErrorAndStatusForThePracticeSoftware)
     const std::string ok = other.write("c.ini", "").string();
     ASSERT_TRUE(writeControlFileStatus(ok, 0, "ignored"));
     EXPECT_EQ(other.read("c.ini"), "[Rueckgabe]\r\nStatus=0\r\n");
+}
+
+namespace {
+
+// A spool of one stub file of the given type, with what the fields and rules read of it.
+struct StubSpoolMaker
+{
+    std::unique_ptr<test::StubSpool> operator()(int fileType, int customer, int batch, int lastBatch = -1)
+    {
+        auto file = std::make_unique<test::StubBillingFile>();
+        file->setFileType(fileType);
+        file->setCurrency(currency::CHF);
+        file->customerNumber = customer;
+        file->batchNumber = batch;
+        file->customerName = "Cabinet Dupont";
+        file->attachments = 2;
+        file->filePath = "/spool/RZ0001.001";
+        file->fileName = "RZ0001.001";
+        auto spool = std::make_unique<test::StubSpool>(boxes, profile, probe, std::move(file));
+        spool->lastBatchNumber = lastBatch;
+        return spool;
+    }
+    TempRegistry registry;
+    Profile profile{registry.registry()};
+    RecordingMessageBoxes boxes;
+    files::RemovableProbe probe;
+};
+
+} // namespace
+
+TEST(SendFields, CustomerLastBatchAndContentsFollowTheFormat)
+{
+    struct Row
+    {
+        int fileType;
+        int batch;
+        int lastBatch;
+        std::string customerLabel, customerText, lastBatchLabel;
+        ContentsButton contents;
+    };
+    const std::vector<Row> rows = {
+        {file_type::Cha, -1, 4, "Client :", "Cabinet Dupont", "fichiers transmis :", ContentsButton::Hidden},
+        {file_type::Chz, 27, -1, "Client / pile:", "000000 / 27", "Letzte Stapelnummer:", ContentsButton::Hidden},
+        {file_type::Chz, -1, 3, "Client :", "000000", "Letzte Stapelnummer:", ContentsButton::Hidden},
+        {file_type::DdsV2, 0, 3, "Client / pile:", "000000 / 0", "Letzte Stapelnummer:", ContentsButton::Shown},
+        {file_type::DdsV2Kind2828, 0, 3, "Client / pile:", "000000 / 0", "Letzte Stapelnummer:",
+         ContentsButton::AsDrawn},
+    };
+    StubSpoolMaker make;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.fileType);
+        auto spool = make(row.fileType, 4711, row.batch, row.lastBatch);
+        const SpoolFields fields = spoolFields(*spool, "TVA");
+        std::map<SendField, SendFieldRow> byField;
+        for (const SendFieldRow& field : fields.rows)
+            byField.emplace(field.field, field);
+        EXPECT_EQ(byField.at(SendField::Customer).label, row.customerLabel);
+        EXPECT_EQ(byField.at(SendField::Customer).text, row.customerText);
+        EXPECT_EQ(byField.at(SendField::LastBatch).label, row.lastBatchLabel);
+        EXPECT_EQ(byField.at(SendField::LastBatch).text, std::to_string(row.lastBatch));
+        EXPECT_EQ(fields.lastBatchShown, row.lastBatch != -1);
+        EXPECT_EQ(fields.contentsButton, row.contents);
+        EXPECT_EQ(byField.at(SendField::Amount).text, "0,00 CHF    (TVA)");
+        EXPECT_EQ(byField.at(SendField::FileSize).label, "") << "the file size keeps the transfer time's label";
+    }
+}
+
+TEST(SendRules, AttachmentsNeedTheControlFileAndContractsBindTheCustomer)
+{
+    StubSpoolMaker make;
+    auto spool = make(file_type::Chz, 4711, 1);
+    EXPECT_FALSE(attachmentRule(*spool, make.boxes));
+    ASSERT_EQ(make.boxes.texts().size(), 1u);
+    EXPECT_EQ(make.boxes.texts()[0], "\xC3\x9C" "bergabe-/Kontrolldatei fehlend!\rDie Abrechnungsdatei \"RZ0001.001\" "
+                                     "referenziert 2 Anlagedateien\nund kann nicht isoliert versendet werden!");
+    spool->controlFile = 1;
+    EXPECT_TRUE(attachmentRule(*spool, make.boxes));
+    EXPECT_EQ(make.boxes.texts().size(), 1u);
+
+    ContractList contracts;
+    contracts.replaceFrom("4711=Praxis Muster", [](const std::string&) {});
+    EXPECT_TRUE(contractRule(*make(file_type::Chz, 4711, 1), contracts));
+    EXPECT_FALSE(contractRule(*make(file_type::Chz, 4712, 1), contracts));
+    EXPECT_TRUE(contractRule(*make(file_type::Cha, 4712, 1), contracts)) << "XML invoices go by the sender's EAN";
 }

@@ -80,7 +80,8 @@ struct SendDialogFixture : ::testing::Test
         deps.agent = "brevalis-Client test";
         deps.today = [this] { return today; };
         deps.createSpool = std::move(factory);
-        return std::make_unique<SendDialogController>(view, std::move(deps), standalone, spool.path().string(), true);
+        return std::make_unique<SendDialogController>(view, std::move(deps),
+                                                      SendDialogMode{standalone, spool.path(), true});
     }
 
     // Opens the dialog and runs its start message.

@@ -23,29 +23,41 @@ bool knownCode(int code)
     return codes.count(code) != 0;
 }
 
+template <typename F> void refusedOrDone(F&& action)
+{
+    try {
+        action();
+    } catch (const bv::CAdzException& e) {
+        if (!knownCode(e.code()))
+            std::abort();
+    }
+}
+
 void readFile(const std::filesystem::path& path, bool rz3, const bv::FeeValueTable& fees)
 {
     using namespace bv;
-    try {
-        std::unique_ptr<DDSrzDatei> reader;
+    std::unique_ptr<DDSrzDatei> reader;
+    refusedOrDone([&] {
         if (rz3)
             reader = std::make_unique<DDSrz3Datei>(path.string(), false, false);
         else
             reader = std::make_unique<DDSrz2Datei>(path.string(), false, false);
-        reader->setFeeValues(&fees);
-        reader->ReadContents();
-        reader->CheckHeader();
-        reader->CheckContents(false);
-        for (int i = 0; i < reader->invoiceCount(); ++i) {
-            if (reader->GetInvoiceData(i) == nullptr)
-                std::abort();
-        }
-        reader->GetFormatName();
-        reader->CheckContents(true);
-    } catch (const CAdzException& e) {
-        if (!knownCode(e.code()))
+    });
+    if (!reader)
+        return;
+    reader->setFeeValues(&fees);
+    bool loaded = false;
+    refusedOrDone([&] { loaded = reader->ReadContents() == 1; });
+    // The checks stay within the records even after a pass that stopped early.
+    reader->CheckHeader();
+    refusedOrDone([&] { reader->CheckContents(false); });
+    refusedOrDone([&] { reader->CheckContents(true); });
+    reader->GetFormatName();
+    for (int i = -1; i <= reader->invoiceCount(); ++i) {
+        if (loaded && i >= 0 && i < reader->invoiceCount() && reader->GetInvoiceData(i) == nullptr)
             std::abort();
     }
+    refusedOrDone([&] { reader->GetInvoice(reader->recordCount() / 2); });
 }
 
 } // namespace

@@ -66,7 +66,7 @@ private slots:
 
         bv::SendDialogDependencies deps(*m_profile, m_boxes, *m_login, *m_starter, m_dispatcher, m_timer, m_fees,
                                         m_removable);
-        m_dialog = std::make_unique<bv::SendDialog>(deps, false, m_spool->path().string(), true);
+        m_dialog = std::make_unique<bv::SendDialog>(deps, bv::SendDialogMode{false, m_spool->path(), true});
         m_timer.setTickHandler([this] { m_dialog->controller().keepAliveTick(); });
         m_dialog->start();
     }

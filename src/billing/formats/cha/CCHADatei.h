@@ -33,6 +33,7 @@ public:
     int GetCustomerNumber() const override { return m_customerNumber; }
     int GetBatchNumber() const override { return m_batchNumber; }
     std::string GetCustomerNumberText() const override;
+    std::string GetCustomerName() const override { return m_providerName; }
     std::string GetBatchNumberText() const override;
     std::string GetInvoiceCountText() const override;
     std::string GetExtraText() const override { return m_senderEan; }

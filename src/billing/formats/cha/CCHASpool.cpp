@@ -12,10 +12,10 @@
 namespace bv {
 
 CCHASpool::CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-                     const std::string& directory, bool currencyMandatory, bool euroWhenMissing)
+                     const std::filesystem::path& directory, bool currencyMandatory, bool euroWhenMissing)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {
-    m_spoolDir = bv::spoolDirectory(directory, profile);
+    m_spoolDir = files::directoryText(directory);
     m_pattern = "*.XML";
     SetRemovableFlag(m_spoolDir);
     takeOver(std::make_unique<CCHADatei>(m_spoolDir, currencyMandatory, euroWhenMissing, boxes));

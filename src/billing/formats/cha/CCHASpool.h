@@ -11,9 +11,9 @@ class CCHADatei;
 class CCHASpool : public CAbrechnungSpool
 {
 public:
-    // Reads the spool directory (the configured one when `directory` is empty) into a CCHADatei.
+    // Reads the XML invoices of the spool directory into a CCHADatei.
     CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-              const std::string& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
+              const std::filesystem::path& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
 
     int GetBatchNumber() const override { return m_batchNumber; }
     std::string GetFileDateText() const override { return m_fileDate; }

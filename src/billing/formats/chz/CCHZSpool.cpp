@@ -3,6 +3,7 @@
 #include "billing/BillingTexts.h"
 #include "billing/SpoolDetection.h"
 #include "billing/formats/chz/CCHZDatei.h"
+#include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -11,10 +12,10 @@ namespace bv {
 namespace txt = billing_texts;
 
 CCHZSpool::CCHZSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-                     const std::string& directory, bool currencyMandatory, bool euroWhenMissing)
+                     const std::filesystem::path& directory, bool currencyMandatory, bool euroWhenMissing)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {
-    SetRemovableFlag(bv::spoolDirectory(directory, profile));
+    SetRemovableFlag(files::directoryText(directory));
     const std::string path = SelectNextFile(directory, "*.CHZ");
     if (path.empty())
         return;

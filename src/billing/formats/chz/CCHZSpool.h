@@ -12,7 +12,7 @@ class CCHZSpool : public CAbrechnungSpool
 {
 public:
     CCHZSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-              const std::string& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
+              const std::filesystem::path& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
 
     int GetBatchNumber() const override { return m_batchNumber; }
     // The creation date as "dd.mm.yyyy".

@@ -48,10 +48,11 @@ bool referencesIndexFiles(int fileType)
 } // namespace
 
 CDDSSpool::CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-                     const std::string& directory, bool attachmentMatching, const FeeValueTable* feeValues)
+                     const std::filesystem::path& directory, bool attachmentMatching,
+                     const FeeValueTable* feeValues)
     : CAbrechnungSpool(boxes, profile, removableProbe), m_attachmentMatching(attachmentMatching)
 {
-    SetRemovableFlag(bv::spoolDirectory(directory, profile));
+    SetRemovableFlag(files::directoryText(directory));
     const std::string filter = profile.readString(section::Abrechnungsversand, FileFilterKey, DefaultFileFilter);
     const std::string path = SelectNextFile(directory, filter);
     if (path.empty())

@@ -3,6 +3,7 @@
 #include "billing/CAbrechnungSpool.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace bv {
@@ -19,7 +20,8 @@ public:
     // `attachmentMatching` is the send dialog's spool option, which binds the attachments of a
     // practice-software control file by name; `feeValues` limits the values of fee positions.
     CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-              const std::string& directory, bool attachmentMatching = false, const FeeValueTable* feeValues = nullptr);
+              const std::filesystem::path& directory, bool attachmentMatching = false,
+              const FeeValueTable* feeValues = nullptr);
 
     int GetBatchNumber() const override { return m_batchNumber; }
     // The control record's date as "dd.mm.yyyy".

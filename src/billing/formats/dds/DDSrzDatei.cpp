@@ -469,7 +469,9 @@ int DDSrzDatei::CheckContents(bool strict)
     }
     for (const DDSrzRechnung& invoice : m_invoices) {
         const RecordObject* first = nullptr;
-        for (int i = 0; i < invoice.recordCount && !first; ++i) {
+        // After a pass that stopped early an invoice's count may reach beyond the records loaded.
+        const int loaded = static_cast<int>(m_records.size()) - invoice.firstRecordIndex;
+        for (int i = 0; i < std::min(invoice.recordCount, loaded) && !first; ++i) {
             if (invoice.records[i].recordType() == NameRecordType)
                 first = &invoice.records[i];
         }

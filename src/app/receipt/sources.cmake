@@ -1,0 +1,3 @@
+list(APPEND BV_APP_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ReceiptController.cpp
+)

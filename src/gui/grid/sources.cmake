@@ -1,0 +1,4 @@
+list(APPEND BV_GUI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/GridWidget.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/TableModel.cpp
+)

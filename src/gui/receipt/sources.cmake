@@ -1,0 +1,3 @@
+list(APPEND BV_GUI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ReceiptDialog.cpp
+)
