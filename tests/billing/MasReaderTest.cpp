@@ -95,9 +95,10 @@ TEST_F(MasReaderTest, CrossCheckCases)
         const char* list;
         const char* entries;
         int kind;
+        std::int64_t reducedTotal; // the summary holds the file's own, unreduced total
     } rows[] = {
-        {"E1", "01", "0001=900-1100", 3},
-        {"E2", "40", "0001=1900-2100;120=1600-1800;0002=900-1000", 4},
+        {"E1", "01", "0001=900-1100", 3, 1852},
+        {"E2", "40", "0001=1900-2100;120=1600-1800;0002=900-1000", 4, 7249},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -112,6 +113,8 @@ TEST_F(MasReaderTest, CrossCheckCases)
         std::string summary;
         EXPECT_EQ(reader->GetSummary(summary), row.kind);
         EXPECT_EQ(summary, cases::text(std::string(row.name) + "-summary.txt"));
+        EXPECT_EQ(reader->invoiceSum(), row.reducedTotal);
+        EXPECT_EQ(reader->CheckContents(true), 1);
     }
 }
 

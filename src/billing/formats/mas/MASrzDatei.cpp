@@ -361,6 +361,7 @@ void MASrzDatei::loadRecord(int r, char* recordText)
         break;
     case AmountRecordType:
         invoice.amount = decimalValue(record.fieldView(1));
+        invoice.statedAmount = invoice.amount;
         break;
     case ServiceType:
         reduceServiceLine(invoice, record);
@@ -466,6 +467,7 @@ void MASrzDatei::readTotalsRecord(MasRechnung& invoice, RecordObject& record, in
     if (amount > HighestAmount)
         throwIrregularAmount(r);
     invoice.totalsSeen = true;
+    invoice.statedAmount = amount;
     const std::int64_t value7 = mas::signedValue(field(6), field(7));
     const std::int64_t value9 = mas::signedValue(field(8), field(9));
     if (invoice.reductionMarker == "M" || invoice.ostmindFlag == "M") {
@@ -495,11 +497,17 @@ std::int64_t MASrzDatei::invoiceSum() const
     return sum;
 }
 
+// The practice software writes the unreduced amounts into the 0900 records and sums them into the
+// summary's control total; the reductions are applied only here, in memory. The control total is
+// therefore checked against the amounts as the file states them, else every file with a reduction
+// would fail its own totals check.
 bool MASrzDatei::totalsMatch(std::int64_t& sum) const
 {
-    sum = invoiceSum();
+    sum = 0;
+    for (const MasRechnung& invoice : m_invoices)
+        sum += invoice.statedAmount;
     const bool regular = std::none_of(m_invoices.begin(), m_invoices.end(),
-                                      [](const MasRechnung& invoice) { return invoice.amount > HighestAmount; });
+                                      [](const MasRechnung& invoice) { return invoice.statedAmount > HighestAmount; });
     return regular && sum == m_controlTotal;
 }
 

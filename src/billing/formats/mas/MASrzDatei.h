@@ -79,6 +79,7 @@ public:
     // The customer number in the header record's header.
     int headerCustomerNumber() const { return m_headerCustomerNumber; }
     std::int64_t controlTotal() const { return m_controlTotal; }
+    // The sum of the invoice amounts after the reductions.
     std::int64_t invoiceSum() const;
     const std::vector<RecordObject>& recordObjects() const { return m_records; }
     const std::vector<MasRechnung>& invoices() const { return m_invoices; }

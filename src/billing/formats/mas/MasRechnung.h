@@ -19,6 +19,9 @@ public:
     double reductionPercent = 0; // 0300 field 7 in percent: the reduction after 6a
     bool subjectTo6a = false;    // PAD: 300 field 6 not 0 and field 7 not "N"
     bool totalsSeen = false;     // its 0900 record was read
+    // The invoice amount as the file states it (0390 field 1, 0900 field 12), before the reductions:
+    // the summary's control total is the practice software's sum of these. `amount` is the reduced one.
+    std::int64_t statedAmount = 0;
     // Sums of its service lines (0700) in hundredths, before and after the reductions.
     std::int64_t amounts = 0;
     std::int64_t reducedAmounts = 0;
