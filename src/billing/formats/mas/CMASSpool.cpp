@@ -5,6 +5,7 @@
 #include "billing/formats/mas/MASrzDatei.h"
 #include "billing/formats/mas/MasTexts.h"
 #include "config/Profile.h"
+#include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -18,10 +19,10 @@ const char* const MasFilePattern = "M?????.001";
 } // namespace
 
 CMASSpool::CMASSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-                     const std::string& directory, const FeeValueTable* feeValues)
+                     const std::filesystem::path& directory, const FeeValueTable* feeValues)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {
-    SetRemovableFlag(bv::spoolDirectory(directory, profile));
+    SetRemovableFlag(files::directoryText(directory));
     const std::string path = SelectNextFile(directory, MasFilePattern);
     if (path.empty())
         return;

@@ -3,6 +3,7 @@
 #include "billing/CAbrechnungSpool.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace bv {
@@ -17,7 +18,7 @@ class CMASSpool : public CAbrechnungSpool
 public:
     // `feeValues` limits the values of service lines and classifies them in the reduction statistics.
     CMASSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-              const std::string& directory, const FeeValueTable* feeValues = nullptr);
+              const std::filesystem::path& directory, const FeeValueTable* feeValues = nullptr);
 
     int GetBatchNumber() const override { return m_batchNumber; }
     // The header record's date as "dd.mm.yyyy".

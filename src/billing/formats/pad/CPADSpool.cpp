@@ -6,6 +6,7 @@
 #include "billing/formats/pad/PadTexts.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
+#include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -19,10 +20,10 @@ const char* const PadFilePattern = "PV??????.DAT";
 } // namespace
 
 CPADSpool::CPADSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-                     const std::string& directory, const FeeValueTable* feeValues)
+                     const std::filesystem::path& directory, const FeeValueTable* feeValues)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {
-    SetRemovableFlag(bv::spoolDirectory(directory, profile));
+    SetRemovableFlag(files::directoryText(directory));
     const std::string path = SelectNextFile(directory, PadFilePattern);
     if (path.empty())
         return;

@@ -2,6 +2,7 @@
 
 #include "billing/CAbrechnungSpool.h"
 
+#include <filesystem>
 #include <string>
 
 namespace bv {
@@ -16,7 +17,7 @@ class CPADSpool : public CAbrechnungSpool
 {
 public:
     CPADSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-              const std::string& directory, const FeeValueTable* feeValues = nullptr);
+              const std::filesystem::path& directory, const FeeValueTable* feeValues = nullptr);
 
     int GetBatchNumber() const override { return m_batchNumber; }
     // The creation date as "dd.mm.yyyy".
