@@ -17,12 +17,57 @@ constexpr std::size_t AreaLength = 113;
 constexpr std::int64_t SevenDigits = 9'999'999;
 constexpr std::int64_t EightDigits = 99'999'999;
 
-std::string cut(std::string_view text, std::size_t width)
+// Appends the fields of a data area at their fixed widths, as the printf formats of the layouts would
+// write them for values that fit, without a formatting call per field: the areas of every service line
+// of a file are written this way.
+class AreaWriter
 {
-    std::string out(text.substr(0, width));
-    out.resize(width, ' ');
-    return out;
-}
+public:
+    AreaWriter() { m_out.reserve(AreaLength); }
+
+    // "%-Ns" of a text cut to N characters (for an N-character text also "%Ns").
+    AreaWriter& text(std::string_view value, std::size_t width)
+    {
+        value = value.substr(0, width);
+        m_out.append(value);
+        m_out.append(width - value.size(), ' ');
+        return *this;
+    }
+    AreaWriter& blanks(std::size_t width)
+    {
+        m_out.append(width, ' ');
+        return *this;
+    }
+    AreaWriter& character(char c)
+    {
+        m_out.push_back(c);
+        return *this;
+    }
+    // "%0Nd" of a value with at most N digits, or at most N - 1 digits when negative.
+    AreaWriter& zeroPadded(std::int64_t value, std::size_t width)
+    {
+        std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+        if (value < 0) {
+            m_out.push_back('-');
+            --width;
+        }
+        const std::size_t end = m_out.size() + width;
+        m_out.append(width, '0');
+        for (std::size_t i = end; i > end - width && magnitude > 0; --i, magnitude /= 10)
+            m_out[i - 1] = static_cast<char>('0' + magnitude % 10);
+        return *this;
+    }
+    // A sign character ("-" or blank) and "%0Nd" of the absolute value.
+    AreaWriter& signedDigits(std::int64_t value, std::size_t width)
+    {
+        character(value < 0 ? '-' : ' ');
+        return zeroPadded(value < 0 ? -value : value, width);
+    }
+    std::string take() { return m_out.size() == AreaLength ? std::move(m_out) : std::string(); }
+
+private:
+    std::string m_out;
+};
 
 bool fits(std::int64_t value, std::int64_t highest)
 {
@@ -70,13 +115,16 @@ std::string serviceArea(const ServiceLine& line, bool withEastPercent)
     const int east = percentHundredths(line.eastPercent);
     if (withEastPercent && (east < -999 || east > 9999))
         return {};
-    std::string area = strFormat(
-        "%8s%c%-7s%-4s%-8s%c%07lld%c%7s%c%07lld%c%07lld%-40s", cut(line.date, 8).c_str(), line.kind,
-        cut(line.fee, 7).c_str(), cut(line.quantity, 4).c_str(), cut(line.factor, 8).c_str(), signOf(line.amount),
-        std::llabs(line.amount), line.valueSign, cut(line.value, 7).c_str(), signOf(line.secondValue),
-        std::llabs(line.secondValue), signOf(line.thirdValue), std::llabs(line.thirdValue), cut(line.text, 40).c_str());
-    area += withEastPercent ? strFormat("%04d%9s", east, "") : std::string(13, ' ');
-    return area.size() == AreaLength ? area : std::string();
+    // "%8s%c%-7s%-4s%-8s%c%07d%c%7s%c%07d%c%07d%-40s" and "%04d%9s" (or 13 blanks in the 1.0 layout).
+    AreaWriter area;
+    area.text(line.date, 8).character(line.kind).text(line.fee, 7).text(line.quantity, 4).text(line.factor, 8);
+    area.signedDigits(line.amount, 7).character(line.valueSign).text(line.value, 7);
+    area.signedDigits(line.secondValue, 7).signedDigits(line.thirdValue, 7).text(line.text, 40);
+    if (withEastPercent)
+        area.zeroPadded(east, 4).blanks(9);
+    else
+        area.blanks(13);
+    return area.take();
 }
 
 std::string totalsArea(std::int64_t reducedAmounts, std::int64_t reducedSecondValues, std::int64_t thirdValues,
@@ -88,12 +136,12 @@ std::string totalsArea(std::int64_t reducedAmounts, std::int64_t reducedSecondVa
     }
     if (recordCount < -9999 || recordCount > 99999)
         return {};
-    std::string area =
-        strFormat("%c%08lld%c%08lld%c%08lld%c%08lld%c%08lld%05d%c%08lld%54s", signOf(reducedAmounts),
-                  std::llabs(reducedAmounts), signOf(reducedSecondValues), std::llabs(reducedSecondValues),
-                  signOf(thirdValues), std::llabs(thirdValues), signOf(value7), std::llabs(value7), signOf(value9),
-                  std::llabs(value9), recordCount, signOf(invoiceAmount), std::llabs(invoiceAmount), "");
-    return area.size() == AreaLength ? area : std::string();
+    // "%c%08d%c%08d%c%08d%c%08d%c%08d%05d%c%08d%54s".
+    AreaWriter area;
+    area.signedDigits(reducedAmounts, 8).signedDigits(reducedSecondValues, 8).signedDigits(thirdValues, 8);
+    area.signedDigits(value7, 8).signedDigits(value9, 8).zeroPadded(recordCount, 5);
+    area.signedDigits(invoiceAmount, 8).blanks(54);
+    return area.take();
 }
 
 void ReductionStatistics::addLine(int year, int feeClass)

@@ -316,6 +316,10 @@ int CPADDatei::ReadContents()
     m_masTypes.clear();
     m_invoices6a = 0;
     m_fileTotal = 0;
+    // As many invoices as Validate counted invoice records; a file with more still loads (and is then
+    // refused by the count comparison).
+    m_invoices.reserve(static_cast<std::size_t>(std::max(m_invoiceCount, 0)));
+    m_ranges.reserve(static_cast<std::size_t>(std::max(m_invoiceCount, 0)));
     bool mark = false;
     bool waiting = false;
     const FeeValueList* group = nullptr;
