@@ -5,10 +5,12 @@
 #include "billing/MasSamples.h"
 #include "billing/formats/mas/MASrzDatei.h"
 #include "billing/formats/mas/MasServiceLines.h"
+#include "platform/Text.h"
 #include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -264,6 +266,38 @@ TEST_F(MasReaderTest, CharacterSetsAndCurrency)
         EXPECT_EQ(reader->invoices()[0].nameText, row.read);
     }
     expectRefused(samples::masFile(MasSpec{.currency = "CHF"}), 34, "Währungsbezeichnung 'CHF' unbekannt!");
+}
+
+// The rewritten areas are the printf layouts, also for negative values and short or long texts.
+TEST(MasAreasTest, AreasFollowTheirLayouts)
+{
+    const std::string longText(45, 't');
+    const struct
+    {
+        mas::ServiceLine line;
+        bool withEast;
+    } services[] = {
+        {{"20190305", ' ', "0001", "0001", "01000000", 851, ' ', "0001001", 0, 0, "Beratung", 29.0}, true},
+        {{"201903051", 'L', "123456789", "12", "1", -9999999, '-', "12345678", -5, 7, "x", -5.0}, true},
+        {{"20190305", 'J', "", "", "", 0, ' ', "0000000", 9999999, -9999999, longText, 0.0}, false},
+    };
+    for (const auto& row : services) {
+        const mas::ServiceLine& l = row.line;
+        const std::string expected =
+            strFormat("%8s%c%-7s%-4s%-8s%c%07lld%c%7s%c%07lld%c%07lld%-40s", std::string(l.date.substr(0, 8)).c_str(),
+                      l.kind, std::string(l.fee.substr(0, 7)).c_str(), std::string(l.quantity).c_str(),
+                      std::string(l.factor).c_str(), mas::signOf(l.amount), std::llabs(l.amount), l.valueSign,
+                      std::string(l.value.substr(0, 7)).c_str(), mas::signOf(l.secondValue), std::llabs(l.secondValue),
+                      mas::signOf(l.thirdValue), std::llabs(l.thirdValue), std::string(l.text.substr(0, 40)).c_str()) +
+            (row.withEast ? strFormat("%04d%9s", mas::percentHundredths(l.eastPercent), "") : std::string(13, ' '));
+        EXPECT_EQ(mas::serviceArea(l, row.withEast), expected);
+    }
+    EXPECT_EQ(mas::totalsArea(6248, 787, -151, 1200, -350, 10, 7249),
+              " 00006248 00000787-00000151 00001200-0000035000010 00007249" + std::string(54, ' '));
+    EXPECT_EQ(mas::totalsArea(-99999999, 0, 0, 0, 0, -9999, 0),
+              "-99999999 00000000 00000000 00000000 00000000-9999 00000000" + std::string(54, ' '));
+    EXPECT_EQ(mas::serviceArea({.amount = 10'000'000}, true), "");
+    EXPECT_EQ(mas::totalsArea(100'000'000, 0, 0, 0, 0, 1, 0), "");
 }
 
 TEST(ReductionStatisticsTest, KindCodes)
