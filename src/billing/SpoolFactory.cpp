@@ -4,6 +4,8 @@
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
 #include "billing/formats/dds/CDDSSpool.h"
+#include "billing/formats/mas/CMASSpool.h"
+#include "billing/formats/pad/CPADSpool.h"
 
 #include <iterator>
 
@@ -26,15 +28,29 @@ std::unique_ptr<CAbrechnungSpool> makeDds(const SpoolRequest& request)
                                        request.spoolOption, request.feeValues);
 }
 
-// This edition transmits CHZ files and XML invoices; the fixed-record formats are recognised, the DDS
-// spool reads its file, and none of them is transmitted.
+// The PAD and MAS spools read and check their file in the same way: a damaged file is reported with
+// what is wrong with it, a sound one is then refused as a type this edition does not transmit.
+std::unique_ptr<CAbrechnungSpool> makePad(const SpoolRequest& request)
+{
+    return std::make_unique<CPADSpool>(request.boxes, request.profile, request.removableProbe, request.directory,
+                                       request.feeValues);
+}
+
+std::unique_ptr<CAbrechnungSpool> makeMas(const SpoolRequest& request)
+{
+    return std::make_unique<CMASSpool>(request.boxes, request.profile, request.removableProbe, request.directory,
+                                       request.feeValues);
+}
+
+// This edition transmits CHZ files and XML invoices; the fixed-record formats are recognised, the DDS,
+// PAD and MAS spools read their file, and none of them is transmitted.
 constexpr SpoolTypeRow SpoolTypes[] = {
     {spool_type::Empty, SpoolFinding::Nothing, nullptr, false},
     {spool_type::Unrecognised, SpoolFinding::Unreadable, nullptr, false},
     {spool_type::CannotOpen, SpoolFinding::Unreadable, nullptr, false},
     {spool_type::Dds, SpoolFinding::Format, &makeDds, false},
-    {spool_type::Pad, SpoolFinding::Format, nullptr, false},
-    {spool_type::Mas, SpoolFinding::Format, nullptr, false},
+    {spool_type::Pad, SpoolFinding::Format, &makePad, false},
+    {spool_type::Mas, SpoolFinding::Format, &makeMas, false},
     {spool_type::Chz, SpoolFinding::Format, &make<CCHZSpool>, true},
     {spool_type::Cha, SpoolFinding::Format, &make<CCHASpool>, true},
 };

@@ -3,6 +3,8 @@
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/DdsSamples.h"
+#include "billing/MasSamples.h"
+#include "billing/PadSamples.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
 #include "billing/SpoolFixtures.h"
@@ -66,13 +68,17 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
         std::string content;
         std::string message; // %s: the spool directory
         MbIcon icon;
-        bool read; // the DDS spool read and validated the file before the refusal
+        bool read; // the spool read and validated the file before the refusal
     };
     const std::string serviceLine =
         "\nBitte wenden Sie sich an die brevalis-Serviceline\nunter der Telefonnummer 021 555 "
         "00 00.";
     const std::string wrongType =
         "Fehler beim Zugriff auf %s:\nFalscher Spooltyp in CSendADDlg::OnInitDialog()" + serviceLine;
+    samples::MasFileBuilder damagedMas; // declares one invoice too many
+    damagedMas.setField(damagedMas.summaryIndex(), 4, "0002");
+    samples::PadFileBuilder damagedPad; // an invoice in another currency than its file
+    damagedPad.setField(damagedPad.indicesOf(300).front(), 12, "DM");
     const std::vector<Row> rows = {
         {"RZ0001.001", samples::ddsRzFile(), Unsupported, MbIcon::Warning, true},
         {"RZ0002.001", samples::encipheredDelivery(samples::ddsRzFile({.interfaceNumber = 3})), Unsupported,
@@ -82,8 +88,18 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
          "Zusammenfassung deklariert: 2!" +
              serviceLine,
          MbIcon::Error, false},
-        {"M12345.001", samples::fixed128File("1234", false), Unsupported, MbIcon::Warning, false},
-        {"PV12345678.DAT", samples::fixed128File("", true), Unsupported, MbIcon::Warning, false},
+        {"M12345.001", samples::masFile(), Unsupported, MbIcon::Warning, true},
+        {"M12346.001", damagedMas.bytes(),
+         "Fehler beim Zugriff auf %s:\nRechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden: 1; in "
+         "Zusammenfassung deklariert: 2!" +
+             serviceLine,
+         MbIcon::Error, false},
+        {"PV123456.DAT", samples::padFile(), Unsupported, MbIcon::Warning, true},
+        {"PV123457.DAT", damagedPad.bytes(),
+         "Fehler beim Zugriff auf %s:\nDie Währung mindestens einer Rechnung weicht von der Währung der Datei "
+         "(EUR) ab.\nDaher ist eine Verarbeitung durch brevalis nicht möglich!\n(Nummer der Rechnung: 1)" +
+             serviceLine,
+         MbIcon::Error, false},
         {"rechnung.xml", "<kein/>",
          "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Code interne : -1; "
          "Répertoire : %s)",

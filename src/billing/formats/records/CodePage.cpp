@@ -29,6 +29,13 @@ CodePageStep CodePageStep::ForDdsIdentifier(std::string_view identifier)
     return CodePageStep(identifier == "C437" ? Kind::Oem437 : Kind::Oem850);
 }
 
+CodePageStep CodePageStep::ForMasIdentifier(std::string_view identifier)
+{
+    if (identifier == "ASC7")
+        return CodePageStep(Kind::German7Bit);
+    return ForDdsIdentifier(identifier);
+}
+
 void CodePageStep::apply(char* buffer, std::size_t length) const
 {
     switch (m_kind) {

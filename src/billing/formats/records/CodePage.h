@@ -26,6 +26,10 @@ public:
     // "ANSI", CP437 for "C437", CP850 (the DOS code page of German practice machines) for any other.
     static CodePageStep ForDdsIdentifier(std::string_view identifier);
 
+    // The step of a MAS or PAD character-set text: none for "ANSI" or an empty text, the German 7-bit
+    // letters for "ASC7", CP437 for "C437" and CP850 for any other.
+    static CodePageStep ForMasIdentifier(std::string_view identifier);
+
     Kind kind() const { return m_kind; }
     void apply(char* buffer, std::size_t length) const;
 

@@ -31,6 +31,11 @@ void FieldLayout::append(std::string_view fields)
     }
 }
 
+void FieldLayout::replaceLetter(char from, char to)
+{
+    std::replace(m_letters.begin(), m_letters.end(), from, to);
+}
+
 int FieldLayout::totalWidth() const
 {
     return m_widths.empty() ? 0 : m_offsets.back() + m_widths.back();

@@ -31,6 +31,9 @@ public:
 
     // Appends the fields of another field list.
     void append(std::string_view fields);
+    // Replaces one type letter by another in every field: a field list cannot write the letter 2
+    // (DDMMYY dates) after a width, so tables that need it write a stand-in.
+    void replaceLetter(char from, char to);
 
 private:
     std::vector<int> m_widths;

@@ -14,6 +14,12 @@ class RecordObject;
 class InvoiceObject
 {
 public:
+    InvoiceObject() = default;
+    InvoiceObject(const InvoiceObject&) = default;
+    // Movable, so that the readers' invoice tables grow without copying their texts.
+    InvoiceObject(InvoiceObject&&) noexcept = default;
+    InvoiceObject& operator=(const InvoiceObject&) = default;
+    InvoiceObject& operator=(InvoiceObject&&) noexcept = default;
     virtual ~InvoiceObject() = default;
 
     int ordinal = 0;                       // position among the invoices, from 0

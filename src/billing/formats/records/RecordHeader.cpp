@@ -46,4 +46,23 @@ int DdsHeaderParser::ParseHeader(const char* record)
     return 0;
 }
 
+int MasHeaderParser::ParseHeader(const char* record)
+{
+    const std::string_view header(record, 15);
+    const std::string_view type = header.substr(12, 3);
+    m_last.customerNumber = decimalInt(header.substr(0, 6));
+    m_last.systemInvoiceNumber.assign(header.substr(6, 6));
+    m_last.recordType = decimalInt(type);
+    m_last.recordTypeText = {'0', type[0], type[1], type[2]};
+    if (!m_haveCustomer) {
+        m_fileCustomerNumber = m_last.customerNumber;
+        m_haveCustomer = true;
+    }
+    if (m_last.customerNumber != m_fileCustomerNumber)
+        return -1;
+    if (!isHeaderDigits(type))
+        return -4;
+    return 0;
+}
+
 } // namespace bv::records

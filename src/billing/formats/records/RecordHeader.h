@@ -51,4 +51,21 @@ private:
     std::string m_expectedInterface;
 };
 
+// The 15-byte header of a 128-byte MAS or PAD record: customer number (6), system invoice number (6),
+// record type (3). The first record read fixes the file's customer number.
+class MasHeaderParser
+{
+public:
+    // 0 when the header is valid, -1 another customer number, -4 a record type that is not digits.
+    int ParseHeader(const char* record);
+
+    const RecordHeader& last() const { return m_last; }
+    int fileCustomerNumber() const { return m_fileCustomerNumber; }
+
+private:
+    RecordHeader m_last;
+    int m_fileCustomerNumber = -1;
+    bool m_haveCustomer = false;
+};
+
 } // namespace bv::records

@@ -28,14 +28,14 @@ RecordObject::RecordObject(int recordIndex, const records::RecordHeader& header,
 
 std::string_view RecordObject::fieldView(int index) const
 {
-    if (index < 0 || index >= m_fields->count())
-        return record_texts::FieldBeyondTable;
-    const auto offset = static_cast<std::size_t>(m_fields->offset(index));
-    const auto width = static_cast<std::size_t>(m_fields->width(index));
-    const std::string_view area = data();
-    if (offset + width > area.size())
-        return record_texts::FieldCutShort;
-    return area.substr(offset, width);
+    return records::cutField(*m_fields, data(), index);
+}
+
+void RecordObject::replaceData(std::string_view area)
+{
+    area = area.substr(0, MaxDataLength);
+    m_dataLength = static_cast<std::uint16_t>(area.size());
+    std::memcpy(m_data.data(), area.data(), area.size());
 }
 
 std::string RecordObject::GetField(int index) const
@@ -63,6 +63,17 @@ int RecordObject::CheckRecordFields(int& outFieldIndex, std::string& outValue, c
 }
 
 namespace records {
+
+std::string_view cutField(const FieldLayout& fields, std::string_view area, int index)
+{
+    if (index < 0 || index >= fields.count())
+        return record_texts::FieldBeyondTable;
+    const auto offset = static_cast<std::size_t>(fields.offset(index));
+    const auto width = static_cast<std::size_t>(fields.width(index));
+    if (offset + width > area.size())
+        return record_texts::FieldCutShort;
+    return area.substr(offset, width);
+}
 
 CAdzException FieldCheckFailure(int code, int recordIndex, int recordType, int fieldPosition, char typeLetter,
                                 const std::string& fieldText)

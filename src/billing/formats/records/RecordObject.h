@@ -48,6 +48,9 @@ public:
     // The field checks of every field by its type letter: 1 when all pass, else 0 with the first
     // failing field's position (from 0), text and letter.
     int CheckRecordFields(int& outFieldIndex, std::string& outValue, char& outTypeLetter) const;
+    // Replaces the data area in memory (a reader that rebuilds a record, as MAS does with its service
+    // and total records); cut to the largest data area.
+    void replaceData(std::string_view area);
 
 private:
     int m_recordIndex;
@@ -63,6 +66,10 @@ private:
 };
 
 namespace records {
+
+// Field `index` of a data area cut by a layout: "-/-" beyond the table, the cut-short text when the
+// area ends inside the field.
+std::string_view cutField(const FieldLayout& fields, std::string_view area, int index);
 
 // The report of a record whose field check failed: code -72 for the control record while it is read,
 // -77 in the content check; the field number is its position plus 6, its text is shown as UTF-8.

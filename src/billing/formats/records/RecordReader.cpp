@@ -17,7 +17,8 @@ constexpr std::size_t RecordsPerBlock = 4096;
 
 } // namespace
 
-RecordReader::RecordReader(const RecordFraming& framing) : m_framing(framing), m_record(framing.recordLength + 1u, '\0')
+RecordReader::RecordReader(const RecordFraming& framing, unsigned stride)
+    : m_framing(framing), m_stride(stride ? stride : framing.recordLength), m_record(framing.recordLength + 1u, '\0')
 {}
 
 void RecordReader::attach(OpenFile* file, int recordCount)
@@ -31,13 +32,13 @@ void RecordReader::attach(OpenFile* file, int recordCount)
 std::size_t RecordReader::fetch(int index, const char*& bytes)
 {
     const std::int64_t length = m_framing.recordLength;
-    const std::int64_t offset = static_cast<std::int64_t>(index) * length;
+    const std::int64_t offset = static_cast<std::int64_t>(index) * m_stride;
     const bool inBlock = m_blockStart >= 0 && offset >= m_blockStart &&
                          offset + length <= m_blockStart + static_cast<std::int64_t>(m_blockBytes);
     if (!inBlock) {
         if (m_block.empty()) {
             const auto records = std::min<std::size_t>(RecordsPerBlock, static_cast<std::size_t>(m_recordCount));
-            m_block.resize(std::max<std::size_t>(records, 1) * m_framing.recordLength);
+            m_block.resize(std::max<std::size_t>(records, 1) * m_stride);
         }
         const std::int64_t n = m_file ? m_file->readAt(offset, m_block.data(), m_block.size()) : -1;
         m_blockStart = offset;

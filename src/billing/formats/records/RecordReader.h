@@ -19,7 +19,9 @@ namespace bv::records {
 class RecordReader
 {
 public:
-    explicit RecordReader(const RecordFraming& framing);
+    // `stride` is the distance of two records in the file when it differs from the record length (PAD
+    // records of 128 characters, each followed by CR LF).
+    explicit RecordReader(const RecordFraming& framing, unsigned stride = 0);
     RecordReader(const RecordReader&) = delete;
     RecordReader& operator=(const RecordReader&) = delete;
 
@@ -44,6 +46,7 @@ private:
     std::size_t fetch(int index, const char*& bytes);
 
     RecordFraming m_framing;
+    unsigned m_stride;
     OpenFile* m_file = nullptr;
     int m_recordCount = 0;
     std::vector<char> m_block;
