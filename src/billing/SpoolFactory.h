@@ -9,7 +9,7 @@
 namespace bv {
 
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 namespace files {
 class RemovableProbe;
 }
@@ -19,7 +19,7 @@ class RemovableProbe;
 struct SpoolRequest
 {
     MessageBoxes& boxes;
-    Profile& profile;
+    ProfileStore& profile;
     const files::RemovableProbe& removableProbe;
     std::filesystem::path directory;
     bool euroDefault = false; // a file without a currency is taken as euro
