@@ -79,7 +79,11 @@ install(FILES ${bv_out}/${bv_desktop_id}.metainfo.xml DESTINATION ${bv_datadir}/
 
 # Manual pages, compressed as Debian installs them; configure_file makes CMake run again when a page
 # changes.
-foreach(page bvals_cl bvlsreg)
+set(bv_manual_pages bvals_cl bvlsreg)
+if(TARGET ${BV_TIFF_SPLITTER_TARGET})
+  list(APPEND bv_manual_pages bvtiffsplit)
+endif()
+foreach(page ${bv_manual_pages})
   configure_file(${bv_source}/man/${page}.1 ${bv_out}/${page}.1 @ONLY)
   execute_process(COMMAND gzip -9nkf ${bv_out}/${page}.1 COMMAND_ERROR_IS_FATAL ANY)
   install(FILES ${bv_out}/${page}.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT client)

@@ -53,6 +53,16 @@ inline constexpr const char* XmlNestingTooDeep = "elements nested too deeply";
 // The sender of invoices of version 4.4 and later, named in the same words.
 inline constexpr const char* XmlTransportFromMissing = "Attribut 'invoice:transport from' not found!";
 
+// Splitting multi-page TIFF attachments.
+inline constexpr const char* SplitCopyFailed = "CopyFile ging schief Fehlercode: %d Datei: %s";
+inline constexpr const char* SplitStartFailed = "Fehler bei Start von: \"%s\" (%s) (Rechnung-Nr.%d)";
+inline constexpr const char* SplitWaitQuestion =
+    "Zeitüberschreitung beim Warten auf den Druckvorgang (MultiTiffExtract)! Soll weiter gewartet werden?";
+inline constexpr const char* SplitWaitCaption = "Warnung/Timeout";
+inline constexpr const char* SplitWaitFailed = "Fehler bei warten von: \"%s\" (%s) (Rechnung-Nr.%d)";
+inline constexpr const char* SplitRenameFailed = "MoveFile ging schief Fehlercode: %d Datei: %s";
+inline constexpr const char* SplitDeleteFailed = "Fehler bei MultiTiffExtract/Löschen der Anlagedatei! \"%s\"";
+
 // CHA dispatch package.
 inline constexpr const char* OneDefectiveFile =
     "Im Abrechnungsverzeichnis befand sich eine fehlerhafte Abrechnungsdatei.\nSie wurde nach %s verschoben!";

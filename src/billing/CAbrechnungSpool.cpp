@@ -353,11 +353,12 @@ void CAbrechnungSpool::markTransmitted()
     m_batchNumber = 0;
 }
 
-void CAbrechnungSpool::takeOver(std::unique_ptr<CAbrechnungsDatei> file)
+void CAbrechnungSpool::takeOver(std::unique_ptr<CAbrechnungsDatei> file, bool alreadyRead)
 {
     m_file = std::move(file);
     try {
-        m_file->ReadContents();
+        if (!alreadyRead)
+            m_file->ReadContents();
     } catch (const CAdzException&) {
         m_file->closeFile();
         throw;

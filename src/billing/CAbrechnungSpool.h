@@ -102,9 +102,9 @@ public:
 protected:
     CAbrechnungSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe);
 
-    // Reads the billing file's contents and takes over what the spool shows of it; the customer's
-    // last transmission is read under `keyText`. On an error the file is closed and the error passed on.
-    void takeOver(std::unique_ptr<CAbrechnungsDatei> file);
+    // Reads the billing file's contents (unless `alreadyRead`) and takes over what the spool shows of
+    // it. On an error the file is closed and the error passed on.
+    void takeOver(std::unique_ptr<CAbrechnungsDatei> file, bool alreadyRead = false);
     void readLastTransmission(const std::string& keyText);
 
     // What a confirmed transmission is booked under, and the batch number booked: the customer

@@ -110,14 +110,12 @@ public:
     std::string CurrencyName() const;
     static std::string CurrencyName(int currencyCode);
 
-    // A record layout: field widths (the list ends at the first 0) and one type letter per field.
+    // The field and layout checks of the fixed-record formats; their home is the record engine
+    // (billing/formats/records/FieldChecks.h), where each is described.
     static bool CheckLayout(const std::vector<int>& widths, const std::string& letters, unsigned recordLength);
-    // Checks fields 0..count-1 of one record by their type letters; on the first failure returns 0
-    // with that field's text, letter and index.
     static int CheckFields(const std::function<std::string(int)>& getField, int count, const std::string& typeLetters,
                            std::string& outValue, char& outType, int& outIndex);
     static bool CheckFieldValue(char typeLetter, const std::string& value);
-    // The image of a field in an empty record.
     static std::string DefaultFieldImage(char typeLetter, int width, long value = 0, const std::string& text = {});
 
     const OpenFile* openFile() const { return m_openFile.get(); }
@@ -159,12 +157,9 @@ protected:
 std::string FileAccessMessage(const std::string& fileName, const SystemError& error);
 // The last system error number and its text.
 int SystemErrorText(std::string& text);
-// Replaces the characters {|}~[\] by the German letters that ISO 646-DE gives those codes, in place,
-// in Windows-1252 (one byte for one byte).
+// The German 7-bit letters and the amount format of the record engine (FieldChecks.h).
 void TranslateGerman7Bit(char* buffer, std::size_t length);
 void TranslateGerman7Bit(std::string& text);
-// Amount in hundredths with a decimal character and, when not 0, a thousands character placed at
-// the thousands only: 123456789 -> "1234.567,89". A negative amount prints "-" before the amount.
 std::string FormatAmount(long long cents, char decimalChar, char thousandsChar);
 // A time as local time in a strftime format ("%Y%m%d:%H%M%S").
 std::string LocalTimeText(std::time_t time, const char* format);

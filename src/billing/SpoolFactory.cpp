@@ -3,6 +3,7 @@
 #include "billing/SpoolDetection.h"
 #include "billing/formats/cha/CCHASpool.h"
 #include "billing/formats/chz/CCHZSpool.h"
+#include "billing/formats/dds/CDDSSpool.h"
 
 #include <iterator>
 
@@ -17,13 +18,21 @@ template <typename Spool> std::unique_ptr<CAbrechnungSpool> make(const SpoolRequ
                                    request.euroDefault);
 }
 
-// This edition transmits CHZ files and XML invoices; the fixed-record formats are recognised, and
-// their spools are not built here.
+// The DDS spool reads and validates its file, so that the practice software learns what is wrong with
+// its output, even where this edition then refuses the type.
+std::unique_ptr<CAbrechnungSpool> makeDds(const SpoolRequest& request)
+{
+    return std::make_unique<CDDSSpool>(request.boxes, request.profile, request.removableProbe, request.directory,
+                                       request.spoolOption, request.feeValues);
+}
+
+// This edition transmits CHZ files and XML invoices; the fixed-record formats are recognised, the DDS
+// spool reads its file, and none of them is transmitted.
 constexpr SpoolTypeRow SpoolTypes[] = {
     {spool_type::Empty, SpoolFinding::Nothing, nullptr, false},
     {spool_type::Unrecognised, SpoolFinding::Unreadable, nullptr, false},
     {spool_type::CannotOpen, SpoolFinding::Unreadable, nullptr, false},
-    {spool_type::Dds, SpoolFinding::Format, nullptr, false},
+    {spool_type::Dds, SpoolFinding::Format, &makeDds, false},
     {spool_type::Pad, SpoolFinding::Format, nullptr, false},
     {spool_type::Mas, SpoolFinding::Format, nullptr, false},
     {spool_type::Chz, SpoolFinding::Format, &make<CCHZSpool>, true},

@@ -8,6 +8,7 @@
 
 namespace bv {
 
+class FeeValueTable;
 class MessageBoxes;
 class ProfileStore;
 namespace files {
@@ -24,6 +25,7 @@ struct SpoolRequest
     std::filesystem::path directory;
     bool euroDefault = false; // a file without a currency is taken as euro
     bool spoolOption = false; // handed to the spool of fixed-record deliveries
+    const FeeValueTable* feeValues = nullptr; // limits of fee positions, for the fixed-record readers
 };
 
 // What spool detection found in a spool directory.

@@ -57,4 +57,9 @@ bool Profile::writeInt(const std::string& section, const std::string& name, int 
     return m_registry.setValue(sectionKey(section), name, RegValue::dword(static_cast<std::uint32_t>(value)));
 }
 
+std::string Profile::machineValue(const std::string& machineKey, const std::string& name) const
+{
+    return RegistryKeyReader(m_registry, machineKey).readString(name);
+}
+
 } // namespace bv

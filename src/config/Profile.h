@@ -27,6 +27,7 @@ public:
     bool exists(const std::string& section, const std::string& name) const override;
     bool writeString(const std::string& section, const std::string& name, const std::string& value) override;
     bool writeInt(const std::string& section, const std::string& name, int value) override;
+    std::string machineValue(const std::string& machineKey, const std::string& name) const override;
 
     // Full key path of a section: "HKEY_CURRENT_USER\Software\...\BVALS_CL\<section>".
     std::string sectionKey(const std::string& section) const;

@@ -83,9 +83,11 @@ inline constexpr S file_filter{section::Abrechnungsversand, "file_filter", "RZ??
 // RZAnlagen
 inline constexpr S ScanDir{section::RZAnlagen, "ScanDir", ""};
 inline constexpr S TmpDir{section::RZAnlagen, "TmpDir", ""};
-inline constexpr S StrictCheck{section::RZAnlagen, "StrictCheck", ""};
-inline constexpr S FremdlaborAusdruck{section::RZAnlagen, "FremdlaborAusdruck", ""};
-inline constexpr S EigenlaborAusdruck{section::RZAnlagen, "EigenlaborAusdruck", ""};
+inline constexpr S StrictCheck{section::RZAnlagen, "StrictCheck", "1"};
+// Keywords (separated by ";") that mark external and own laboratory services.
+inline constexpr S FremdlaborAusdruck{section::RZAnlagen, "FremdlaborAusdruck", "fremdlabor;dentallabor;labkostengewe"};
+inline constexpr S EigenlaborAusdruck{section::RZAnlagen, "EigenlaborAusdruck",
+                                      "eigenlabor;praxislabor;labkostenpraxis"};
 inline constexpr S LaborLeistungenTyp{section::RZAnlagen, "LaborLeistungenTyp", ""};
 
 // Scanner: the source chosen in the receipt dialog and its settings ("TRUE"/"FALSE" for the flags)

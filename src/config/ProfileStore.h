@@ -26,6 +26,15 @@ public:
     virtual bool writeString(const std::string& section, const std::string& name, const std::string& value) = 0;
     virtual bool writeInt(const std::string& section, const std::string& name, int value) = 0;
 
+    // A value of the installer's machine key ("[HKEY_LOCAL_MACHINE\\...]" notation, machinekey::);
+    // empty where the store has no machine key.
+    virtual std::string machineValue(const std::string& machineKey, const std::string& name) const
+    {
+        (void)machineKey;
+        (void)name;
+        return {};
+    }
+
     // By the key table: its default when the value is missing.
     std::string read(const ProfileKey& key) const { return readString(key.section, key.name, key.defaultValue); }
     int readInt(const ProfileKey& key) const { return readInt(key.section, key.name, key.defaultNumber()); }

@@ -3,11 +3,15 @@
 #include "platform/Files.h"
 #include "platform/Text.h"
 
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 extern char** environ;
@@ -81,6 +85,50 @@ int wait(int pid)
             return -1;
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+WaitOutcome waitFor(int pid, std::chrono::milliseconds timeout)
+{
+    // A pidfd becomes readable when the process ends, so the wait sleeps in poll() instead of
+    // polling waitpid(); kernels without pidfd_open fall back to short naps.
+    const int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    WaitOutcome outcome;
+    for (;;) {
+        int status = 0;
+        const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
+        if (reaped == pid) {
+            outcome = {WaitState::Exited, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+            break;
+        }
+        if (reaped < 0 && errno != EINTR) {
+            outcome = {WaitState::Failed, -1};
+            break;
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) {
+            outcome = {WaitState::TimedOut, -1};
+            break;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now);
+        if (pidfd >= 0) {
+            pollfd ready{pidfd, POLLIN, 0};
+            ::poll(&ready, 1, static_cast<int>(std::min<long long>(left.count(), 60'000)));
+        } else {
+            ::usleep(static_cast<useconds_t>(std::min<long long>(left.count(), 10) * 1000));
+        }
+    }
+    const int savedErrno = errno;
+    if (pidfd >= 0)
+        ::close(pidfd);
+    errno = savedErrno;
+    return outcome;
+}
+
+void terminate(int pid)
+{
+    if (::kill(pid, SIGKILL) == 0)
+        wait(pid);
 }
 
 int run(const std::string& program, const std::vector<std::string>& args)

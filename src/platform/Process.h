@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,6 +16,22 @@ std::filesystem::path executablePath();
 std::optional<int> start(const std::string& program, const std::vector<std::string>& args);
 // Waits for it; returns its exit status (or -1 when it died of a signal).
 int wait(int pid);
+// How a wait with a time-out ended.
+enum class WaitState
+{
+    Exited,   // the process ended; `status` is its exit status (-1 when it died of a signal)
+    TimedOut, // still running after the time-out
+    Failed,   // the process cannot be waited for (errno set)
+};
+struct WaitOutcome
+{
+    WaitState state = WaitState::Failed;
+    int status = -1;
+};
+// Waits at most `timeout` for a started process; it is reaped when it has ended.
+WaitOutcome waitFor(int pid, std::chrono::milliseconds timeout);
+// Ends a started process that is no longer waited for (SIGKILL) and reaps it.
+void terminate(int pid);
 // Starts and waits.
 int run(const std::string& program, const std::vector<std::string>& args);
 

@@ -2,6 +2,7 @@
 // billing centre, with a temporary registry and spool directory.
 
 #include "app/ClientRun.h"
+#include "billing/DdsSamples.h"
 #include "billing/SampleFiles.h"
 #include "billing/ZipContents.h"
 #include "bvcentre/BillingCentre.h"
@@ -15,10 +16,8 @@
 #include <filesystem>
 #include <fstream>
 
-namespace bv
-{
-namespace
-{
+namespace bv {
+namespace {
 
 namespace fs = std::filesystem;
 using testing::BillingCentre;
@@ -154,14 +153,16 @@ TEST_F(ClientEndToEnd, SecondStartHandsItsRequestFileToTheRunningInstance)
 TEST_F(ClientEndToEnd, ControlFileTransferOfADdsFileIsRefusedAndReportedWithReadyLast)
 {
     const fs::path billing = m_dir.path() / "RZ0001.001";
-    std::ofstream(billing, std::ios::binary) << samples::ddsFile(2, 10, 4);
+    // A valid DDS-RZ file: the send dialog reads it, then refuses its type.
+    std::ofstream(billing, std::ios::binary) << samples::ddsRzFile();
     const fs::path control = m_dir.path() / "steuer.ini";
     std::ofstream(control, std::ios::binary) << "[SENDEN]\r\nDatei=" << billing.string() << "\r\nPXID=4711\r\n";
 
     const auto result = client({control.string()}, {}).run();
     ASSERT_FALSE(result.timedOut) << result.output;
-    EXPECT_TRUE(contains(result.transcript, "MSG\tbrevalis\twarning\tok\tLe répertoire des factures contient un fichier "
-                                            "dont le type n'est pas soutenu."))
+    EXPECT_TRUE(contains(result.transcript,
+                         "MSG\tbrevalis\twarning\tok\tLe répertoire des factures contient un fichier "
+                         "dont le type n'est pas soutenu."))
         << result.output;
     EXPECT_EQ(profile::readString("STATUS", "ERRORLEVEL", "~", 255, control), "-1");
     EXPECT_EQ(profile::readString("STATUS", "READY", "~", 255, control), "1");

@@ -7,6 +7,7 @@
 #include <sys/utsname.h>
 
 #include <cerrno>
+#include <chrono>
 
 namespace bv {
 namespace {
@@ -23,6 +24,25 @@ TEST(Process, StartsWaitsAndReportsTheExitStatus)
     const auto pid = process::start("/bin/true", {});
     ASSERT_TRUE(pid.has_value());
     EXPECT_EQ(process::wait(*pid), 0);
+}
+
+TEST(Process, WaitsWithATimeOutAndEndsAProcessNoLongerWaitedFor)
+{
+    using namespace std::chrono_literals;
+    const auto quick = process::start("/bin/sh", {"-c", "exit 4"});
+    ASSERT_TRUE(quick.has_value());
+    const auto exited = process::waitFor(*quick, 10s);
+    EXPECT_EQ(exited.state, process::WaitState::Exited);
+    EXPECT_EQ(exited.status, 4);
+    EXPECT_EQ(process::waitFor(*quick, 10ms).state, process::WaitState::Failed); // already reaped
+
+    const auto slow = process::start("/bin/sleep", {"30"});
+    ASSERT_TRUE(slow.has_value());
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(process::waitFor(*slow, 50ms).state, process::WaitState::TimedOut);
+    EXPECT_GE(std::chrono::steady_clock::now() - started, 50ms);
+    process::terminate(*slow);
+    EXPECT_EQ(process::waitFor(*slow, 10ms).state, process::WaitState::Failed);
 }
 
 TEST(Process, ExecutablePathIsThisTest)

@@ -78,7 +78,13 @@ TEST(RegistryProcesses, KilledWriterLeavesAHiveThatParses)
             for (int i = 0;; ++i)
                 r.setValue(UserKey, numbered("r", round, i), RegValue::string(std::string(200, 'x')));
         });
-        std::this_thread::sleep_for(std::chrono::milliseconds(30 + 25 * round));
+        // The kill falls in the middle of the writing: after the first value is there (however long a
+        // loaded machine takes to start the writer), at a different moment each round.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!Registry(reg.machineFile(), reg.userFile()).value(UserKey, numbered("r", round, 0)) &&
+               std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(5 + 25 * round));
         ::kill(pid, SIGKILL);
         waitFor(pid);
         Registry r(reg.machineFile(), reg.userFile());

@@ -2,6 +2,7 @@
 
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
+#include "billing/DdsSamples.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
 #include "billing/SpoolFixtures.h"
@@ -65,19 +66,29 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
         std::string content;
         std::string message; // %s: the spool directory
         MbIcon icon;
+        bool read; // the DDS spool read and validated the file before the refusal
     };
-    const std::string wrongType = "Fehler beim Zugriff auf %s:\nFalscher Spooltyp in CSendADDlg::OnInitDialog()\nBitte "
-                                  "wenden Sie sich an die brevalis-Serviceline\nunter der Telefonnummer 021 555 00 00.";
+    const std::string serviceLine =
+        "\nBitte wenden Sie sich an die brevalis-Serviceline\nunter der Telefonnummer 021 555 "
+        "00 00.";
+    const std::string wrongType =
+        "Fehler beim Zugriff auf %s:\nFalscher Spooltyp in CSendADDlg::OnInitDialog()" + serviceLine;
     const std::vector<Row> rows = {
-        {"RZ0001.001", samples::ddsFile(2, 10), Unsupported, MbIcon::Warning},
-        {"RZ0002.001", samples::encipheredDelivery(samples::ddsFile(3, 100)), Unsupported, MbIcon::Warning},
-        {"M12345.001", samples::fixed128File("1234", false), Unsupported, MbIcon::Warning},
-        {"PV12345678.DAT", samples::fixed128File("", true), Unsupported, MbIcon::Warning},
+        {"RZ0001.001", samples::ddsRzFile(), Unsupported, MbIcon::Warning, true},
+        {"RZ0002.001", samples::encipheredDelivery(samples::ddsRzFile({.interfaceNumber = 3})), Unsupported,
+         MbIcon::Warning, true},
+        {"RZ0004.001", samples::DdsFileBuilder().setField(3, 0, "0002").bytes(),
+         "Fehler beim Zugriff auf %s:\nRechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:1 ;  in "
+         "Zusammenfassung deklariert: 2!" +
+             serviceLine,
+         MbIcon::Error, false},
+        {"M12345.001", samples::fixed128File("1234", false), Unsupported, MbIcon::Warning, false},
+        {"PV12345678.DAT", samples::fixed128File("", true), Unsupported, MbIcon::Warning, false},
         {"rechnung.xml", "<kein/>",
          "Il n'existe aucun fichier de facturation prêt à l'envoi !\n(Code interne : -1; "
          "Répertoire : %s)",
-         MbIcon::Warning},
-        {"RZ0003.001", samples::ddsFile(2, 2828), wrongType, MbIcon::Error},
+         MbIcon::Warning, false},
+        {"RZ0003.001", samples::ddsFile(2, 2828), wrongType, MbIcon::Error, false},
     };
     profile.writeString(section::General, profilekey::ServicelineTel.name, "021 555 00 00");
     for (const Row& row : rows) {
@@ -89,7 +100,7 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
         SendDialogController dialog(view, deps, SendDialogMode{false, dir.path(), true});
         dialog.open();
         EXPECT_TRUE(dialog.closed());
-        EXPECT_EQ(dialog.spool(), nullptr);
+        EXPECT_EQ(dialog.spool() != nullptr, row.read);
         ASSERT_EQ(boxes.boxes.size(), 1u);
         EXPECT_EQ(boxes.boxes[0].text, strFormat(row.message.c_str(), (dir.path().string() + "/").c_str()));
         EXPECT_EQ(boxes.boxes[0].icon, row.icon);

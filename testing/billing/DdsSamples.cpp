@@ -1,0 +1,186 @@
+#include "billing/DdsSamples.h"
+
+#include "billing/formats/records/DdsFieldTables.h"
+#include "billing/formats/records/FieldChecks.h"
+#include "platform/Text.h"
+
+#include <stdexcept>
+
+namespace bv::samples {
+
+namespace {
+
+constexpr std::size_t HeaderLength = 30;
+
+struct Span
+{
+    std::size_t offset;
+    std::size_t width;
+};
+
+Span headerSpan(HeaderPart part)
+{
+    switch (part) {
+    case HeaderPart::CustomerNumber:
+        return {0, 8};
+    case HeaderPart::Interface:
+        return {8, 2};
+    case HeaderPart::SystemInvoiceNumber:
+        return {10, 10};
+    case HeaderPart::GroupMarker:
+        return {20, 2};
+    case HeaderPart::RecordType:
+        return {22, 4};
+    case HeaderPart::RunningNumber:
+        return {26, 4};
+    }
+    return {0, 0};
+}
+
+void put(std::string& record, std::size_t offset, std::size_t width, std::string_view value)
+{
+    std::string text(value.substr(0, width));
+    text.resize(width, ' ');
+    record.replace(offset, width, text);
+}
+
+const records::FieldLayout& layoutOf(const records::FieldTableSet& tables, int recordType)
+{
+    const records::FieldLayout* layout = tables.find(recordType);
+    if (!layout)
+        throw std::invalid_argument("no DDS-RZ record type " + std::to_string(recordType));
+    return *layout;
+}
+
+} // namespace
+
+std::string systemInvoiceNumber(int invoice)
+{
+    return strFormat("%010d", 1000 + invoice);
+}
+
+DdsFileBuilder::DdsFileBuilder(DdsSpec spec)
+    : m_spec(std::move(spec)), m_tables(std::make_unique<records::FieldTableSet>(records::DdsRecordTypes()))
+{
+    records::SelectDdsFieldTables(*m_tables, m_spec.version, false);
+    build();
+}
+
+DdsFileBuilder::~DdsFileBuilder() = default;
+
+std::string DdsFileBuilder::makeRecord(int recordType, const std::string& number, int runningNumber) const
+{
+    std::string& area = m_templates[recordType];
+    if (area.empty()) {
+        area.assign(224, ' ');
+        const records::FieldLayout& fields = layoutOf(*m_tables, recordType);
+        for (int i = 0; i < fields.count(); ++i)
+            put(area, static_cast<std::size_t>(fields.offset(i)), static_cast<std::size_t>(fields.width(i)),
+                records::DefaultFieldImage(fields.letter(i), fields.width(i)));
+    }
+    std::string record(256, ' ');
+    put(record, 0, 8, strFormat("%08d", m_spec.customerNumber));
+    put(record, 8, 2, strFormat("%02d", m_spec.interfaceNumber));
+    put(record, 10, 10, number);
+    put(record, 20, 2, "00");
+    put(record, 22, 4, strFormat("%04d", recordType));
+    put(record, 26, 4, strFormat("%04d", runningNumber));
+    record.replace(HeaderLength, area.size(), area);
+    record[254] = '\r';
+    record[255] = '\n';
+    return record;
+}
+
+void DdsFileBuilder::build()
+{
+    m_records.clear();
+    if (m_spec.fileRecord)
+        m_records.push_back(makeRecord(10, std::string(10, ' '), 0));
+    for (int n = 0; n < m_spec.invoices; ++n) {
+        const std::string number = systemInvoiceNumber(n);
+        int running = 0;
+        m_records.push_back(makeRecord(100, number, ++running));
+        m_records.push_back(makeRecord(110, number, ++running));
+        setField(recordCount() - 1, 6, "Muster");
+        m_records.push_back(makeRecord(200, number, ++running));
+        setField(recordCount() - 1, 8, strFormat("%010lld", static_cast<long long>(m_spec.amount)));
+        const int fees = m_spec.feePositions + (n == m_spec.invoices - 1 ? m_spec.extraFeesInLastInvoice : 0);
+        for (int f = 0; f < fees; ++f) {
+            m_records.push_back(makeRecord(300, number, ++running));
+            setField(recordCount() - 1, 3, "4711");
+            setField(recordCount() - 1, 5, "0000150");
+        }
+        for (int a = 0; a < m_spec.attachmentsPerInvoice; ++a) {
+            m_records.push_back(makeRecord(850, number, ++running));
+            setField(recordCount() - 1, 0, strFormat("%05d", n * m_spec.attachmentsPerInvoice + a + 1));
+        }
+    }
+    m_records.push_back(makeRecord(0, std::string(10, ' '), 0));
+    const int control = controlIndex();
+    setField(control, 4, "PRAXIS");
+    setField(control, 5, m_spec.date);
+    setField(control, 8, m_spec.characterSet);
+    setField(control, 9, m_spec.version);
+    setField(control, 10, "001");
+    setField(control, 11, "N");
+    recount();
+}
+
+DdsFileBuilder& DdsFileBuilder::recount()
+{
+    const int control = controlIndex();
+    int invoices = 0;
+    std::int64_t total = 0;
+    const records::FieldLayout& amountFields = layoutOf(*m_tables, 200);
+    const auto amountAt = HeaderLength + static_cast<std::size_t>(amountFields.offset(8));
+    for (int r = 0; r < control; ++r) {
+        const std::string& record = m_records[static_cast<std::size_t>(r)];
+        const std::string_view type = std::string_view(record).substr(22, 4);
+        const bool marked = record.compare(20, 2, "50") >= 0 && record.compare(20, 2, "52") <= 0;
+        if (type == "0100" && !marked)
+            ++invoices;
+        if (type == "0200" && !marked)
+            total += decimalValue(std::string_view(record).substr(amountAt, 10));
+    }
+    setField(control, 0, strFormat("%04d", invoices));
+    setField(control, 1, strFormat("%011lld", static_cast<long long>(total)));
+    setField(control, 2, strFormat("%05d", control));
+    setField(control, 3, strFormat("%04d", m_spec.batchNumber));
+    return *this;
+}
+
+DdsFileBuilder& DdsFileBuilder::setField(int recordIndex, int field, std::string_view value)
+{
+    std::string& record = m_records.at(static_cast<std::size_t>(recordIndex));
+    const int recordType = decimalInt(std::string_view(record).substr(22, 4));
+    const records::FieldLayout* fields = m_tables->find(recordType);
+    if (!fields || field < 0 || field >= fields->count())
+        throw std::invalid_argument("no field " + std::to_string(field) + " in record type " +
+                                    std::to_string(recordType));
+    put(record, HeaderLength + static_cast<std::size_t>(fields->offset(field)),
+        static_cast<std::size_t>(fields->width(field)), value);
+    return *this;
+}
+
+DdsFileBuilder& DdsFileBuilder::setHeader(int recordIndex, HeaderPart part, std::string_view value)
+{
+    const Span span = headerSpan(part);
+    put(m_records.at(static_cast<std::size_t>(recordIndex)), span.offset, span.width, value);
+    return *this;
+}
+
+std::string DdsFileBuilder::bytes() const
+{
+    std::string file;
+    file.reserve(m_records.size() * 256);
+    for (const std::string& record : m_records)
+        file += record;
+    return file;
+}
+
+std::string ddsRzFile(const DdsSpec& spec)
+{
+    return DdsFileBuilder(spec).bytes();
+}
+
+} // namespace bv::samples
