@@ -80,12 +80,12 @@ void BM_ScanAndPage(benchmark::State& state)
     setenv("SANE_CONFIG_DIR", root.file("sane").c_str(), 1);
     TempRegistry registry;
     Profile profile(registry.registry());
-    profile.writeString(section::RZAnlagen, profilekey::TmpDir, root.file("tmp").string());
-    profile.writeString(section::Scanner, t::SELECTSOURCE, "FALSE");
-    profile.writeString(section::Scanner, t::MEDIANFILTER, "FALSE");
-    profile.writeString(section::Scanner, t::SHOW_USER_INTERFACE, "FALSE");
-    profile.writeInt(section::Scanner, t::XRESOLUTION, 150);
-    profile.writeInt(section::Scanner, t::YRESOLUTION, 150);
+    profile.writeString(section::RZAnlagen, profilekey::TmpDir.name, root.file("tmp").string());
+    profile.writeString(section::Scanner, bv::profilekey::SELECTSOURCE.name, "FALSE");
+    profile.writeString(section::Scanner, bv::profilekey::MEDIANFILTER.name, "FALSE");
+    profile.writeString(section::Scanner, bv::profilekey::SHOW_USER_INTERFACE.name, "FALSE");
+    profile.writeInt(section::Scanner, bv::profilekey::XRESOLUTION.name, 150);
+    profile.writeInt(section::Scanner, bv::profilekey::YRESOLUTION.name, 150);
     RecordingMessageBoxes boxes;
     MagickImageDocument document;
     SaneScanner scanner;
@@ -142,7 +142,7 @@ void BM_ScanAndPage(benchmark::State& state)
         }
     }
     // The same scan without the reduction to 16 colours, which the public tools do not do.
-    profile.writeInt(section::Scanner, t::COLOR_RESOLUTION, 0);
+    profile.writeInt(section::Scanner, bv::profilekey::COLOR_RESOLUTION.name, 0);
     std::vector<double> unreduced;
     for (int round = 0; round < 5; ++round) {
         files::copyFile(twenty, work, true);

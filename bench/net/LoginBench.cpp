@@ -6,7 +6,7 @@
 #include "net/LoginParameters.h"
 #include "net/LoginReplyHandler.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/MessageBoxes.h"
 
 #include <benchmark/benchmark.h>
@@ -28,11 +28,15 @@ public:
     }
 };
 
-class MemorySettings : public bv::SettingsStore
+class MemorySettings : public bv::ProfileStore
 {
 public:
+    using ProfileStore::exists;
+    using ProfileStore::readInt;
+    using ProfileStore::writeInt;
     std::string readString(const std::string&, const std::string&, const std::string& d) const override { return d; }
     int readInt(const std::string&, const std::string&, int d) const override { return d; }
+    bool exists(const std::string&, const std::string&) const override { return false; }
     bool writeString(const std::string&, const std::string&, const std::string&) override { return true; }
     bool writeInt(const std::string&, const std::string&, int) override { return true; }
 };

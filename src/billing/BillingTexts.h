@@ -1,12 +1,14 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // Every user-visible text of the billing-file library, word for word, in one place. The templates
 // are printf formats filled with strFormat().
 
 namespace bv::billing_texts {
 
 // Captions.
-inline constexpr const char* CaptionCompany = "brevalis";
+inline constexpr const char* CaptionCompany = CompanyWord;
 
 // Error model and base checks.
 inline constexpr const char* AdzReportText = "CAdzException:(%ld):%s";

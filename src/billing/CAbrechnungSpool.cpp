@@ -3,7 +3,7 @@
 #include "billing/BillingTexts.h"
 #include "billing/SendReply.h"
 #include "billing/SpoolDetection.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
@@ -20,8 +20,6 @@ namespace txt = billing_texts;
 
 namespace {
 
-// Base address of the billing centre's upload service (section Abrechnungsversand; no default).
-constexpr const char* UploadUrlKey = "URL";
 // The upload address: base URL, customer number text, sender EAN ("-1" but for XML invoices), batch
 // number text, type code, session id, do-not-book flag.
 constexpr const char* UploadUrlFormat = "%s?vertnr=%s&ean_party=%s&stpnr=%s&typ=%s&session-id=%s&nichtbuchen=%d";
@@ -35,7 +33,8 @@ std::string part(const std::string& text, std::size_t pos, std::size_t len)
 
 } // namespace
 
-CAbrechnungSpool::CAbrechnungSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe)
+CAbrechnungSpool::CAbrechnungSpool(MessageBoxes& boxes, ProfileStore& profile,
+                                   const files::RemovableProbe& removableProbe)
     : m_boxes(boxes), m_profile(profile), m_removableProbe(removableProbe)
 {}
 
@@ -166,7 +165,7 @@ std::string CAbrechnungSpool::uploadUrl(const SendContext& context) const
 {
     // Every value is escaped: the EAN and the numbers come from the billing file, and a value holding
     // "&" or "=" must not add to or change the request. Digits, letters and "-" stay as they are.
-    const std::string base = m_profile.readString(section::Abrechnungsversand, UploadUrlKey, "");
+    const std::string base = m_profile.read(profilekey::URL);
     return strFormat(UploadUrlFormat, base.c_str(), urlEscape(m_file->GetCustomerNumberText()).c_str(),
                      urlEscape(m_file->GetExtraText()).c_str(), urlEscape(m_file->GetBatchNumberText()).c_str(),
                      urlEscape(m_file->GetTypeCode()).c_str(), urlEscape(context.sessionId).c_str(),
@@ -323,9 +322,8 @@ std::string CAbrechnungSpool::uploadFileDetail(int errorCode) const
 
 void CAbrechnungSpool::writeLastTransmission(const std::string& keyText, int batchNumber, const std::string& sendTime)
 {
-    m_profile.writeString(section::Abrechnungsversand, keyText + profilekey::LastStapelSuffix,
-                          std::to_string(batchNumber));
-    m_profile.writeString(section::Abrechnungsversand, keyText + profilekey::LastSendSuffix, sendTime);
+    m_profile.write(profilekey::LastStapel, keyText, std::to_string(batchNumber));
+    m_profile.write(profilekey::LastSend, keyText, sendTime);
     m_lastBatchNumber = batchNumber;
     m_lastSend = sendTime;
 }
@@ -377,9 +375,8 @@ void CAbrechnungSpool::takeOver(std::unique_ptr<CAbrechnungsDatei> file, bool al
 
 void CAbrechnungSpool::readLastTransmission(const std::string& keyText)
 {
-    m_lastBatchNumber =
-        decimalInt(m_profile.readString(section::Abrechnungsversand, keyText + profilekey::LastStapelSuffix, "-1"));
-    m_lastSend = m_profile.readString(section::Abrechnungsversand, keyText + profilekey::LastSendSuffix, "");
+    m_lastBatchNumber = decimalInt(m_profile.read(profilekey::LastStapel, keyText));
+    m_lastSend = m_profile.read(profilekey::LastSend, keyText);
 }
 
 } // namespace bv

@@ -14,7 +14,7 @@
 namespace bv {
 
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 namespace files {
 class RemovableProbe;
 }
@@ -100,7 +100,7 @@ public:
     int lastBatchNumber() const { return m_lastBatchNumber; }
 
 protected:
-    CAbrechnungSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe);
+    CAbrechnungSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe);
 
     // Reads the billing file's contents (unless `alreadyRead`) and takes over what the spool shows of
     // it. On an error the file is closed and the error passed on.
@@ -118,7 +118,7 @@ protected:
     void writeLastTransmission(const std::string& keyText, int batchNumber, const std::string& sendTime);
 
     MessageBoxes& m_boxes;
-    Profile& m_profile;
+    ProfileStore& m_profile;
     const files::RemovableProbe& m_removableProbe;
 
     int m_fileCount = 0;

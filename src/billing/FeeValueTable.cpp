@@ -1,6 +1,6 @@
 #include "billing/FeeValueTable.h"
 
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "platform/Text.h"
 
 namespace bv {
@@ -101,15 +101,15 @@ int FeeValueTable::Classify(const FeeValueList& list, const std::string& code, i
     return 4;
 }
 
-void FeeValueTable::loadFromProfile(const Profile& profile)
+void FeeValueTable::loadFromProfile(const ProfileStore& profile)
 {
-    std::string names = profile.readString(section::Ziffern, "Checks", "");
+    std::string names = profile.read(profilekey::Checks);
     if (names.size() > ChecksLength - 1)
         names.resize(ChecksLength - 1);
     for (const std::string& name : split(names, ';')) {
         if (name.empty())
             continue;
-        const std::string text = profile.readString(section::Ziffern, name, "");
+        const std::string text = profile.read(profilekey::FeeValueList, name);
         if (!text.empty())
             AddList(name, text);
     }

@@ -5,7 +5,7 @@
 
 namespace bv {
 
-class Profile;
+class ProfileStore;
 
 // One named list of fee codes with the value range each code may take.
 struct FeeValueList
@@ -49,7 +49,7 @@ public:
 
     // Fills the table from the configuration: "Checks" in section "Ziffern" names the lists
     // (separated by ";", read through 255 characters), each name's value there is its text.
-    void loadFromProfile(const Profile& profile);
+    void loadFromProfile(const ProfileStore& profile);
 
     int listCount() const { return m_listCount; }
 

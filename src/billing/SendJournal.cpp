@@ -3,7 +3,7 @@
 #include "billing/BillingTexts.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/OpenFile.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
@@ -132,11 +132,10 @@ std::optional<std::string> readJournal(const std::string& path)
 }
 
 // Marks what a confirmed journal names as sent; the profile entries come first, as in a transmission.
-void complete(const SendJournal& journal, const std::string& spoolDir, Profile& profile, MessageBoxes& boxes)
+void complete(const SendJournal& journal, const std::string& spoolDir, ProfileStore& profile, MessageBoxes& boxes)
 {
-    profile.writeString(section::Abrechnungsversand, journal.keyText + profilekey::LastStapelSuffix,
-                        std::to_string(journal.batchNumber));
-    profile.writeString(section::Abrechnungsversand, journal.keyText + profilekey::LastSendSuffix, journal.sendTime);
+    profile.write(profilekey::LastStapel, journal.keyText, std::to_string(journal.batchNumber));
+    profile.write(profilekey::LastSend, journal.keyText, journal.sendTime);
 
     const bool xml = journal.typeCode == "CA";
     const std::string sentDir = spoolDir + "Sent/";
@@ -271,7 +270,7 @@ void SendJournal::discard(const std::string& spoolDirectory)
     files::removeFile(pathIn(spoolDirectory));
 }
 
-void CompleteInterruptedTransmission(const std::string& spoolDirectory, Profile& profile, MessageBoxes& boxes)
+void CompleteInterruptedTransmission(const std::string& spoolDirectory, ProfileStore& profile, MessageBoxes& boxes)
 {
     const std::string path = SendJournal::pathIn(spoolDirectory);
     if (!files::fileIdentity(path))

@@ -10,7 +10,7 @@
 namespace bv {
 
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 
 // A billing file of a transmission, as it was when it was read.
 struct JournalFile
@@ -58,6 +58,6 @@ struct SendJournal
 // confirmed one is booked under its key, its files still in the spool are marked as sent (a file that
 // changed since it was read stays, with a warning) and its scratch file goes; the journal of an
 // unconfirmed or unreadable one is dropped. Nothing happens without a journal.
-void CompleteInterruptedTransmission(const std::string& spoolDirectory, Profile& profile, MessageBoxes& boxes);
+void CompleteInterruptedTransmission(const std::string& spoolDirectory, ProfileStore& profile, MessageBoxes& boxes);
 
 } // namespace bv

@@ -3,7 +3,7 @@
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "billing/formats/xml/XmlInvoice.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -16,8 +16,6 @@
 namespace bv {
 
 namespace {
-
-constexpr const char* DefaultFileFilter = "RZ????.001";
 
 // The oldest of the entries that match a file-name pattern.
 struct Oldest
@@ -198,18 +196,13 @@ int spoolTypeOfFileType(int fileType)
     }
 }
 
-int DetermineSpoolType(const std::filesystem::path& directory, const Profile& profile)
+int DetermineSpoolType(const std::filesystem::path& directory, const ProfileStore& profile)
 {
     if (directory.empty())
         return spool_type::Empty;
     const std::string dir = files::directoryText(directory);
     const std::array<std::string, 6> patterns = {
-        profile.readString(section::Abrechnungsversand, "file_filter", DefaultFileFilter),
-        "M?????.001",
-        "PV??????.DAT",
-        "*.CHZ",
-        "*.XML",
-        "*.*"};
+        profile.read(profilekey::file_filter), "M?????.001", "PV??????.DAT", "*.CHZ", "*.XML", "*.*"};
     // One listing serves every pattern; "*.*" matches every name.
     const auto entries = listOrThrow(dir, "*.*");
     // A file of a billing pattern that no format recognises (empty, unreadable, defective) does not

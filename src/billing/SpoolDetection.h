@@ -7,7 +7,7 @@
 
 namespace bv {
 
-class Profile;
+class ProfileStore;
 
 // What kind of billing file waits in a spool directory; selects the spool class of a transmission.
 namespace spool_type {
@@ -34,7 +34,7 @@ int FindOldestFile(const std::string& pattern, std::string& outPath);
 // The spool type of a directory (spool_type::...): the first of the configured file filter,
 // "M?????.001", "PV??????.DAT", "*.CHZ", "*.XML" and "*.*" that matches a file decides, and its
 // oldest file is classified. A spool without a directory (an empty path) holds nothing.
-int DetermineSpoolType(const std::filesystem::path& directory, const Profile& profile);
+int DetermineSpoolType(const std::filesystem::path& directory, const ProfileStore& profile);
 
 // The spool type that a file type gives.
 int spoolTypeOfFileType(int fileType);

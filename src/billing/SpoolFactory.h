@@ -10,7 +10,7 @@ namespace bv {
 
 class FeeValueTable;
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 namespace files {
 class RemovableProbe;
 }
@@ -20,7 +20,7 @@ class RemovableProbe;
 struct SpoolRequest
 {
     MessageBoxes& boxes;
-    Profile& profile;
+    ProfileStore& profile;
     const files::RemovableProbe& removableProbe;
     std::filesystem::path directory;
     bool euroDefault = false; // a file without a currency is taken as euro

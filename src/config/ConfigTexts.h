@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 namespace bv::configtext {
 
 // Caption of the configuration's message boxes and of the setup dialog: the company word.
-inline constexpr const char* Caption = "brevalis";
+inline constexpr const char* Caption = CompanyWord;
 
 // The installer's key of a named configuration ("/conf <name>") is missing; %s is the name.
 inline constexpr const char* ConfigurationKeysMissing = "Registryeinträge für Konfiguration %s sind nicht vorhanden.";
@@ -24,7 +26,7 @@ inline constexpr const char* UsageLines[] = {
 };
 
 // Setup dialog.
-inline constexpr const char* SetupCaption = "brevalis";
+inline constexpr const char* SetupCaption = CompanyWord;
 inline constexpr const char* FolderBrowserTitle = "Auswahl des Abrechnungsverzeichnisses:";
 inline constexpr const char* DriveRootA = "A:\\";
 inline constexpr const char* DriveRootB = "B:\\";

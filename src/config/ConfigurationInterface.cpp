@@ -2,7 +2,7 @@
 
 #include "config/ConfigTexts.h"
 #include "config/CustomerNumbers.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/MessageBoxes.h"
 #include "platform/PrivateProfile.h"
@@ -21,7 +21,7 @@ std::string toInterfaceFile(const std::string& utf8)
 
 } // namespace
 
-ConfigurationInterface::ConfigurationInterface(Variant variant, Profile& profile, MessageBoxes& messageBoxes,
+ConfigurationInterface::ConfigurationInterface(Variant variant, ProfileStore& profile, MessageBoxes& messageBoxes,
                                                std::ostream& errorStream)
     : m_variant(variant), m_profile(profile), m_messageBoxes(messageBoxes), m_errorStream(errorStream)
 {}
@@ -42,13 +42,12 @@ bool ConfigurationInterface::run(const std::filesystem::path& interfaceFile)
     const std::string newSpoolDirectory =
         profile::readString(Setup, RegisterSpooldir, Missing, ReadBufferSize, interfaceFile);
     if (!startsWith(newSpoolDirectory, Missing)) {
-        const bool stored = m_profile.writeString(section::Abrechnungsversand, profilekey::spooldir,
-                                                  fromWindowsText(newSpoolDirectory));
+        const bool stored = m_profile.write(profilekey::spooldir, fromWindowsText(newSpoolDirectory));
         if (!stored && m_variant == Variant::Tool)
             m_errorStream << configtext::SpooldirNotSet << std::flush;
     }
 
-    const std::string storedCustomers = m_profile.readString(section::General, profilekey::Kundennummer);
+    const std::string storedCustomers = m_profile.read(profilekey::Kundennummer);
     const std::string requested =
         profile::readString(Status_Request, Kundennummer, Missing, ReadBufferSize, interfaceFile);
     const bool explicitCustomer = !startsWith(requested, Missing);
@@ -62,31 +61,27 @@ bool ConfigurationInterface::run(const std::filesystem::path& interfaceFile)
     const char* secondKey = m_variant == Variant::Client ? Abrechnungsverzeichniss : Abrechnungsverzeichnis;
     if (!writeReport(interfaceFile, firstKey, spoolDirectory) ||
         !writeReport(interfaceFile, secondKey, spoolDirectory) ||
-        !writeReport(interfaceFile, Abrechnungsdateifilter,
-                     m_profile.readString(section::Abrechnungsversand, profilekey::file_filter)))
+        !writeReport(interfaceFile, Abrechnungsdateifilter, m_profile.stored(profilekey::file_filter)))
         return false;
 
     // The batch counter is kept per customer; without an explicit customer it only counts when the
     // practice has a single customer number, otherwise the report starts the count afresh.
     long long lastBatch = 0;
     if (explicitCustomer || customers::count(storedCustomers) == 1)
-        lastBatch = decimalValue(m_profile.readString(
-            section::Abrechnungsversand, profilekey::perCustomer(customer, profilekey::LastStapelSuffix), "0"));
+        lastBatch = decimalValue(m_profile.stored(profilekey::LastStapel, customer));
     if (!writeReport(interfaceFile, AktuelleStapelnummer, std::to_string(nextBatchNumber(lastBatch))))
         return false;
 
-    return writeReport(interfaceFile, LetztesVersendeDatum,
-                       m_profile.readString(section::Abrechnungsversand,
-                                            profilekey::perCustomer(customer, profilekey::LastSendSuffix)));
+    return writeReport(interfaceFile, LetztesVersendeDatum, m_profile.read(profilekey::LastSend, customer));
 }
 
 std::string ConfigurationInterface::reportedSpoolDirectory() const
 {
-    std::string spoolDirectory = m_profile.readString(section::Abrechnungsversand, profilekey::spooldir);
+    std::string spoolDirectory = m_profile.read(profilekey::spooldir);
     // The tool falls back on the installer's choice. It would also report the short (8.3) form of
     // the path; Linux file systems have no short names, so the path goes out unchanged.
     if (m_variant == Variant::Tool && spoolDirectory.empty())
-        spoolDirectory = m_profile.readString(section::Abrechnungsversand, profilekey::DefaultSpooldir);
+        spoolDirectory = m_profile.read(profilekey::DefaultSpooldir);
     return spoolDirectory;
 }
 

@@ -7,7 +7,7 @@
 namespace bv {
 
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 
 // Section and key names of the interface file.
 namespace interfacekey {
@@ -42,7 +42,8 @@ public:
     static constexpr const char* Missing = "~";
 
     // `errorStream` takes the tool's stderr texts; the client variant writes nothing there.
-    ConfigurationInterface(Variant variant, Profile& profile, MessageBoxes& messageBoxes, std::ostream& errorStream);
+    ConfigurationInterface(Variant variant, ProfileStore& profile, MessageBoxes& messageBoxes,
+                           std::ostream& errorStream);
 
     // Runs the interface on the file; false when a write into the file failed (after the error
     // box). A missing file is no error: the reads give their defaults and the writes create it.
@@ -56,7 +57,7 @@ private:
     bool writeReport(const std::filesystem::path& file, const char* key, const std::string& value);
 
     Variant m_variant;
-    Profile& m_profile;
+    ProfileStore& m_profile;
     MessageBoxes& m_messageBoxes;
     std::ostream& m_errorStream;
 };

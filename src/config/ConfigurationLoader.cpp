@@ -22,21 +22,21 @@ std::optional<LoadedConfiguration> ConfigurationLoader::load(const std::string& 
     LoadedConfiguration result;
     if (!copyLoginUrl(configurationName, countryCode, result))
         return std::nullopt;
-    result.customerNumbers = m_profile.readString(section::General, profilekey::Kundennummer);
+    result.customerNumbers = m_profile.read(profilekey::Kundennummer);
     if (!copySpoolDirectory() || !copyProxyChoice(result))
         return std::nullopt;
     // Kept up to date by the installer: copied again at every start while the machine key exists.
-    if (!recopyRequired(machinekey::general(), section::General, profilekey::LoginBackupURL) ||
-        !recopyRequired(machinekey::general(), section::General, profilekey::ClientVersion))
+    if (!recopyRequired(machinekey::general(), profilekey::LoginBackupURL) ||
+        !recopyRequired(machinekey::general(), profilekey::ClientVersion))
         return std::nullopt;
     // Choices the user may have changed since: taken from the machine key only once.
-    if (!copyWhenEmpty(machinekey::general(), section::General, profilekey::UseBackupURL) ||
-        !copyWhenEmpty(machinekey::general(), section::General, profilekey::UseLan))
+    if (!copyWhenEmpty(machinekey::general(), profilekey::UseBackupURL) ||
+        !copyWhenEmpty(machinekey::general(), profilekey::UseLan))
         return std::nullopt;
-    if (!recopyRequired(machinekey::rzAnlagen(), section::RZAnlagen, profilekey::ScanDir) ||
-        !recopyRequired(machinekey::rzAnlagen(), section::RZAnlagen, profilekey::TmpDir))
+    if (!recopyRequired(machinekey::rzAnlagen(), profilekey::ScanDir) ||
+        !recopyRequired(machinekey::rzAnlagen(), profilekey::TmpDir))
         return std::nullopt;
-    if (!write(section::General, profilekey::ClientPath, programPath))
+    if (!write(profilekey::ClientPath, programPath))
         return std::nullopt;
     return result;
 }
@@ -53,18 +53,18 @@ bool ConfigurationLoader::copyLoginUrl(const std::string& configurationName, con
                                 configtext::Caption, MbIcon::Error);
             return false;
         }
-        const std::string url = named.readString(profilekey::LoginURL);
+        const std::string url = named.readString(profilekey::LoginURL.name);
         if (!url.empty()) {
-            if (!write(section::General, profilekey::LoginURL, url))
+            if (!write(profilekey::LoginURL, url))
                 return false;
             result.loginUrl = url;
         }
     }
     if (result.loginUrl.empty()) {
         RegistryKeyReader country(registry, machinekey::configurationGeneral(countryCode));
-        const std::string url = country.isOpen() ? country.readString(profilekey::LoginURL) : std::string();
+        const std::string url = country.isOpen() ? country.readString(profilekey::LoginURL.name) : std::string();
         if (!url.empty()) {
-            if (!write(section::General, profilekey::LoginURL, url))
+            if (!write(profilekey::LoginURL, url))
                 return false;
             result.loginUrl = url;
         }
@@ -74,55 +74,55 @@ bool ConfigurationLoader::copyLoginUrl(const std::string& configurationName, con
 
 bool ConfigurationLoader::copySpoolDirectory()
 {
-    if (!m_profile.readString(section::Abrechnungsversand, profilekey::spooldir).empty())
+    if (!m_profile.read(profilekey::spooldir).empty())
         return true;
-    std::string spoolDirectory = m_profile.readString(section::Abrechnungsversand, profilekey::DefaultSpooldir);
+    std::string spoolDirectory = m_profile.read(profilekey::DefaultSpooldir);
     if (spoolDirectory.empty()) {
         RegistryKeyReader machine(m_profile.registry(), machinekey::abrechnungsversand());
         if (!machine.isOpen())
             return false;
-        spoolDirectory = machine.readString(profilekey::DefaultSpooldir);
-        if (!write(section::Abrechnungsversand, profilekey::DefaultSpooldir, spoolDirectory))
+        spoolDirectory = machine.readString(profilekey::DefaultSpooldir.name);
+        if (!write(profilekey::DefaultSpooldir, spoolDirectory))
             return false;
     }
-    return write(section::Abrechnungsversand, profilekey::spooldir, spoolDirectory);
+    return write(profilekey::spooldir, spoolDirectory);
 }
 
 bool ConfigurationLoader::copyProxyChoice(LoadedConfiguration& result)
 {
-    std::string useProxy = m_profile.readString(section::Abrechnungsversand, profilekey::UseProxy);
+    std::string useProxy = m_profile.read(profilekey::UseProxy);
     if (useProxy.empty()) {
         RegistryKeyReader machine(m_profile.registry(), machinekey::abrechnungsversand());
         if (!machine.isOpen())
             return false;
-        useProxy = machine.readString(profilekey::UseProxy);
-        if (!write(section::Abrechnungsversand, profilekey::UseProxy, useProxy))
+        useProxy = machine.readString(profilekey::UseProxy.name);
+        if (!write(profilekey::UseProxy, useProxy))
             return false;
     }
     result.useProxy = useProxy == "1";
     return true;
 }
 
-bool ConfigurationLoader::recopyRequired(const std::string& machineKey, const char* section, const char* name)
+bool ConfigurationLoader::recopyRequired(const std::string& machineKey, const ProfileKey& key)
 {
     RegistryKeyReader machine(m_profile.registry(), machineKey);
     if (!machine.isOpen())
         return true; // the profile keeps its value
-    const std::string value = machine.readString(name);
-    return !value.empty() && write(section, name, value);
+    const std::string value = machine.readString(key.name);
+    return !value.empty() && write(key, value);
 }
 
-bool ConfigurationLoader::copyWhenEmpty(const std::string& machineKey, const char* section, const char* name)
+bool ConfigurationLoader::copyWhenEmpty(const std::string& machineKey, const ProfileKey& key)
 {
-    if (!m_profile.readString(section, name).empty())
+    if (!m_profile.stored(key).empty())
         return true;
     RegistryKeyReader machine(m_profile.registry(), machineKey);
-    return machine.isOpen() && write(section, name, machine.readString(name));
+    return machine.isOpen() && write(key, machine.readString(key.name));
 }
 
-bool ConfigurationLoader::write(const char* section, const char* name, const std::string& value)
+bool ConfigurationLoader::write(const ProfileKey& key, const std::string& value)
 {
-    return m_profile.writeString(section, name, value);
+    return m_profile.write(key, value);
 }
 
 } // namespace bv

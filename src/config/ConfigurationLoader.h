@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ProfileKeys.h"
+
 #include <optional>
 #include <string>
 
@@ -39,9 +41,9 @@ private:
                       LoadedConfiguration& result);
     bool copySpoolDirectory();
     bool copyProxyChoice(LoadedConfiguration& result);
-    bool recopyRequired(const std::string& machineKey, const char* section, const char* name);
-    bool copyWhenEmpty(const std::string& machineKey, const char* section, const char* name);
-    bool write(const char* section, const char* name, const std::string& value);
+    bool recopyRequired(const std::string& machineKey, const ProfileKey& key);
+    bool copyWhenEmpty(const std::string& machineKey, const ProfileKey& key);
+    bool write(const ProfileKey& key, const std::string& value);
 
     Profile& m_profile;
     MessageBoxes& m_messageBoxes;

@@ -1,6 +1,6 @@
 #include "config/CustomerNumbers.h"
 
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Text.h"
 
@@ -55,20 +55,20 @@ int count(std::string_view list)
     return numbers;
 }
 
-StoreResult normaliseStored(Profile& profile)
+StoreResult normaliseStored(ProfileStore& profile)
 {
     StoreResult result;
-    result.list = normalise(profile.readString(section::General, profilekey::Kundennummer));
-    result.stored = profile.writeString(section::General, profilekey::Kundennummer, result.list);
+    result.list = normalise(profile.read(profilekey::Kundennummer));
+    result.stored = profile.write(profilekey::Kundennummer, result.list);
     return result;
 }
 
-StoreResult appendStored(Profile& profile, std::string_view numberText)
+StoreResult appendStored(ProfileStore& profile, std::string_view numberText)
 {
-    const std::string old = profile.readString(section::General, profilekey::Kundennummer);
+    const std::string old = profile.read(profilekey::Kundennummer);
     StoreResult result;
     result.list = append(old, decimalInt(numberText));
-    result.stored = result.list == old || profile.writeString(section::General, profilekey::Kundennummer, result.list);
+    result.stored = result.list == old || profile.write(profilekey::Kundennummer, result.list);
     return result;
 }
 

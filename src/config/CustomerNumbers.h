@@ -5,7 +5,7 @@
 
 namespace bv {
 
-class Profile;
+class ProfileStore;
 
 // The practice's customer numbers with the billing centre, kept in General Kundennummer as six-digit
 // numbers separated by ";" ("000012;000034"). Numbers compare as decimal values; a piece that
@@ -37,11 +37,11 @@ struct StoreResult
 };
 
 // The stored list read, normalised and written back (also when it is empty).
-StoreResult normaliseStored(Profile& profile);
+StoreResult normaliseStored(ProfileStore& profile);
 
 // Adds the number given as text (decimal rule) to the stored list; used when the billing centre
 // lists the user's contracts at login. Writes only when the list changes.
-StoreResult appendStored(Profile& profile, std::string_view numberText);
+StoreResult appendStored(ProfileStore& profile, std::string_view numberText);
 
 } // namespace customers
 } // namespace bv

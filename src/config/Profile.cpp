@@ -21,10 +21,10 @@ std::string Profile::sectionKey(const std::string& section) const
     return key;
 }
 
-std::string Profile::readString(const std::string& section, const std::string& key,
+std::string Profile::readString(const std::string& section, const std::string& name,
                                 const std::string& defaultValue) const
 {
-    const auto value = m_registry.value(sectionKey(section), key);
+    const auto value = m_registry.value(sectionKey(section), name);
     if (!value)
         return defaultValue;
     if (value->type == RegValue::Type::Dword)
@@ -32,9 +32,9 @@ std::string Profile::readString(const std::string& section, const std::string& k
     return value->text;
 }
 
-int Profile::readInt(const std::string& section, const std::string& key, int defaultValue) const
+int Profile::readInt(const std::string& section, const std::string& name, int defaultValue) const
 {
-    const auto value = m_registry.value(sectionKey(section), key);
+    const auto value = m_registry.value(sectionKey(section), name);
     if (!value)
         return defaultValue;
     if (value->type == RegValue::Type::Dword)
@@ -42,19 +42,24 @@ int Profile::readInt(const std::string& section, const std::string& key, int def
     return decimalInt(value->text);
 }
 
-bool Profile::exists(const std::string& section, const std::string& key) const
+bool Profile::exists(const std::string& section, const std::string& name) const
 {
-    return m_registry.value(sectionKey(section), key).has_value();
+    return m_registry.value(sectionKey(section), name).has_value();
 }
 
-bool Profile::writeString(const std::string& section, const std::string& key, const std::string& value)
+bool Profile::writeString(const std::string& section, const std::string& name, const std::string& value)
 {
-    return m_registry.setValue(sectionKey(section), key, RegValue::string(value));
+    return m_registry.setValue(sectionKey(section), name, RegValue::string(value));
 }
 
-bool Profile::writeInt(const std::string& section, const std::string& key, int value)
+bool Profile::writeInt(const std::string& section, const std::string& name, int value)
 {
-    return m_registry.setValue(sectionKey(section), key, RegValue::dword(static_cast<std::uint32_t>(value)));
+    return m_registry.setValue(sectionKey(section), name, RegValue::dword(static_cast<std::uint32_t>(value)));
+}
+
+std::string Profile::machineValue(const std::string& machineKey, const std::string& name) const
+{
+    return RegistryKeyReader(m_registry, machineKey).readString(name);
 }
 
 } // namespace bv

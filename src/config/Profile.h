@@ -1,32 +1,33 @@
 #pragma once
 
+#include "config/ProfileStore.h"
 #include "platform/Registry.h"
 
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
-// The application's profile store: named string and integer values in sections under
-// HKEY_CURRENT_USER\Software\<registry key name>\BVALS_CL\<section>. Every Part of the client reads
-// its settings here at the moment of use; booleans are the strings "1" and "0".
-class Profile
+// The profile store of the client: the values live in the current user's hive under
+// HKEY_CURRENT_USER\Software\<registry key name>\BVALS_CL\<section>.
+class Profile : public ProfileStore
 {
 public:
     static constexpr const char* RegistryKeyName = "Brevalis - Abrechnungsservice f\xC3\xBCr Heilberufe";
     static constexpr const char* ProfileName = "BVALS_CL";
 
+    using ProfileStore::exists;
+    using ProfileStore::readInt;
+    using ProfileStore::writeInt;
+
     explicit Profile(Registry& registry);
 
-    // GetProfileString: the default when the value is missing; a number value reads as its decimal text.
-    std::string readString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue = {}) const;
-    // GetProfileInt: a number value, or a string value by the decimal rule; the default when missing.
-    int readInt(const std::string& section, const std::string& key, int defaultValue) const;
-    bool exists(const std::string& section, const std::string& key) const;
-
-    bool writeString(const std::string& section, const std::string& key, const std::string& value);
-    bool writeInt(const std::string& section, const std::string& key, int value);
+    std::string readString(const std::string& section, const std::string& name,
+                           const std::string& defaultValue = {}) const override;
+    int readInt(const std::string& section, const std::string& name, int defaultValue) const override;
+    bool exists(const std::string& section, const std::string& name) const override;
+    bool writeString(const std::string& section, const std::string& name, const std::string& value) override;
+    bool writeInt(const std::string& section, const std::string& name, int value) override;
+    std::string machineValue(const std::string& machineKey, const std::string& name) const override;
 
     // Full key path of a section: "HKEY_CURRENT_USER\Software\...\BVALS_CL\<section>".
     std::string sectionKey(const std::string& section) const;
@@ -35,18 +36,5 @@ public:
 private:
     Registry& m_registry;
 };
-
-// Section and value names used across the client.
-namespace section
-{
-inline constexpr const char* General = "General";
-inline constexpr const char* Abrechnungsversand = "Abrechnungsversand";
-inline constexpr const char* RZAnlagen = "RZAnlagen";
-inline constexpr const char* Scanner = "Scanner";
-inline constexpr const char* WindowPos = "WindowPos";
-inline constexpr const char* SVWindowPos = "SVWindowPos";
-inline constexpr const char* PAD = "PAD";
-inline constexpr const char* Ziffern = "Ziffern";
-} // namespace section
 
 } // namespace bv

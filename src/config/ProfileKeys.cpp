@@ -1,14 +1,20 @@
 #include "config/ProfileKeys.h"
 
 #include "config/Profile.h"
+#include "platform/Text.h"
 
 namespace bv {
 
-std::string profilekey::perCustomer(std::string_view sixDigitCustomer, std::string_view suffix)
+int ProfileKey::defaultNumber() const
 {
-    std::string name(sixDigitCustomer);
-    name += suffix;
-    return name;
+    return decimalInt(defaultValue);
+}
+
+std::string ProfileKeyFamily::name(std::string_view member) const
+{
+    std::string text(member);
+    text += suffix;
+    return text;
 }
 
 std::string machinekey::base()

@@ -1,7 +1,7 @@
 #include "config/SetupController.h"
 
 #include "config/ConfigTexts.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
 
@@ -23,12 +23,12 @@ const char* flag(bool on)
 
 } // namespace
 
-SetupController::SetupController(Profile& profile, const files::DriveProbe& drives)
+SetupController::SetupController(ProfileStore& profile, const files::DriveProbe& drives)
     : m_profile(profile), m_driveA(drives.driveExists('A')), m_driveB(drives.driveExists('B'))
 {
     using Choice = SetupState::Choice;
-    const std::string spoolDirectory = m_profile.readString(section::Abrechnungsversand, profilekey::spooldir);
-    const std::string saved = m_profile.readString(section::Abrechnungsversand, profilekey::SavedSpooldir);
+    const std::string spoolDirectory = m_profile.read(profilekey::spooldir);
+    const std::string saved = m_profile.read(profilekey::SavedSpooldir);
 
     std::optional<Choice> drive;
     if (spoolDirectory == "A:\\" || spoolDirectory == "a:\\")
@@ -47,8 +47,8 @@ SetupController::SetupController(Profile& profile, const files::DriveProbe& driv
         m_opening.choice = Choice::Directory;
         m_opening.directory = spoolDirectory;
     }
-    m_opening.useProxy = m_profile.readString(section::Abrechnungsversand, profilekey::UseProxy) == "1";
-    m_opening.useLan = m_profile.readString(section::General, profilekey::UseLan) == "1";
+    m_opening.useProxy = m_profile.read(profilekey::UseProxy) == "1";
+    m_opening.useLan = m_profile.read(profilekey::UseLan) == "1";
 }
 
 bool SetupController::driveEnabled(SetupState::Choice drive) const
@@ -75,10 +75,10 @@ bool SetupController::accept(const SetupState& edited)
         return false;
     const std::string spoolDirectory =
         edited.choice == SetupState::Choice::Directory ? edited.directory : driveRoot(edited.choice);
-    bool stored = m_profile.writeString(section::Abrechnungsversand, profilekey::SavedSpooldir, edited.directory);
-    stored = m_profile.writeString(section::Abrechnungsversand, profilekey::spooldir, spoolDirectory) && stored;
-    stored = m_profile.writeString(section::Abrechnungsversand, profilekey::UseProxy, flag(edited.useProxy)) && stored;
-    stored = m_profile.writeString(section::General, profilekey::UseLan, flag(edited.useLan)) && stored;
+    bool stored = m_profile.write(profilekey::SavedSpooldir, edited.directory);
+    stored = m_profile.write(profilekey::spooldir, spoolDirectory) && stored;
+    stored = m_profile.write(profilekey::UseProxy, flag(edited.useProxy)) && stored;
+    stored = m_profile.write(profilekey::UseLan, flag(edited.useLan)) && stored;
     return stored;
 }
 

@@ -4,7 +4,7 @@
 
 namespace bv {
 
-class Profile;
+class ProfileStore;
 namespace files {
 class DriveProbe;
 }
@@ -40,7 +40,7 @@ struct DirectoryField
 class SetupController
 {
 public:
-    SetupController(Profile& profile, const files::DriveProbe& drives);
+    SetupController(ProfileStore& profile, const files::DriveProbe& drives);
 
     // A drive's button is enabled only when the drive exists.
     bool driveEnabled(SetupState::Choice drive) const;
@@ -60,7 +60,7 @@ public:
     bool accept(const SetupState& edited);
 
 private:
-    Profile& m_profile;
+    ProfileStore& m_profile;
     bool m_driveA = false;
     bool m_driveB = false;
     SetupState m_opening;

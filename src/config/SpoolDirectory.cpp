@@ -1,6 +1,6 @@
 #include "config/SpoolDirectory.h"
 
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
 
@@ -11,14 +11,14 @@ namespace {
 constexpr std::size_t MaxTemporaryPathLength = 255;
 } // namespace
 
-std::filesystem::path resolveSpoolDirectory(const std::string& directory, const Profile& profile)
+std::filesystem::path resolveSpoolDirectory(const std::string& directory, const ProfileStore& profile)
 {
     if (!directory.empty())
         return files::directoryText(directory);
     const std::string temporary = files::temporaryDirectory();
-    if (temporary.size() > MaxTemporaryPathLength && !profile.exists(section::Abrechnungsversand, profilekey::spooldir))
+    if (temporary.size() > MaxTemporaryPathLength && !profile.exists(profilekey::spooldir))
         return {};
-    return files::directoryText(profile.readString(section::Abrechnungsversand, profilekey::spooldir, temporary));
+    return files::directoryText(profile.exists(profilekey::spooldir) ? profile.read(profilekey::spooldir) : temporary);
 }
 
 } // namespace bv

@@ -3,7 +3,7 @@
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/NetTexts.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "net/UrlEscape.h"
 #include "platform/Text.h"
 
@@ -13,18 +13,18 @@
 namespace bv {
 
 std::string buildLoginParameters(const LoginEnvironment& environment, const std::string& loginContext,
-                                 const SettingsStore& settings)
+                                 const ProfileStore& settings)
 {
     const std::initializer_list<std::pair<const char*, std::string>> parameters = {
         {"ClientVersion=", strFormat(nettext::ClientVersionFormat, environment.versionText.c_str())},
         {"BrowserVersion=", environment.browserVersion},
         {"OSVersion=", environment.osDescription},
-        {"RegVersion=", settings.readString(section::General, profilekey::RegVersion, "-1")},
+        {"RegVersion=", settings.read(profilekey::RegVersion)},
         {"ClientLanguage=", environment.languageCode},
         {"netcon=", environment.connectionName},
         {"LoginKontext=", loginContext},
-        {"TwnManufacturer=", settings.readString(section::Scanner, "TwnManufacturer", "")},
-        {"TwnSourceName=", settings.readString(section::Scanner, "TwnSourceName", "")},
+        {"TwnManufacturer=", settings.read(profilekey::TwnManufacturer)},
+        {"TwnSourceName=", settings.read(profilekey::TwnSourceName)},
     };
     std::string text;
     for (const auto& [name, value] : parameters) {

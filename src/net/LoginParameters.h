@@ -4,7 +4,7 @@
 
 namespace bv {
 
-class SettingsStore;
+class ProfileStore;
 
 // What the login tells the billing centre about this client besides the credentials.
 struct LoginEnvironment
@@ -20,7 +20,7 @@ struct LoginEnvironment
 // ClientVersion, BrowserVersion, OSVersion, RegVersion, ClientLanguage, netcon, LoginKontext,
 // TwnManufacturer, TwnSourceName; joined by "&". Profile values are read from `settings`.
 std::string buildLoginParameters(const LoginEnvironment& environment, const std::string& loginContext,
-                                 const SettingsStore& settings);
+                                 const ProfileStore& settings);
 
 // The body of a login post: "benutzer=<user>&passwort=<password>&<parameters>".
 std::string buildLoginBody(const std::string& user, const std::string& password, const std::string& parameters);

@@ -10,7 +10,7 @@
 namespace bv {
 
 LoginReplyHandler::LoginReplyHandler(SessionRecord& session, ContractList& contracts, MessageBoxes& boxes,
-                                     SettingsStore& settings, AppendCustomerNumber appendCustomerNumber)
+                                     ProfileStore& settings, AppendCustomerNumber appendCustomerNumber)
     : m_session(session), m_contracts(contracts), m_boxes(boxes), m_settings(settings),
       m_appendCustomerNumber(std::move(appendCustomerNumber))
 {}

@@ -8,7 +8,7 @@ namespace bv {
 
 class ContractList;
 class MessageBoxes;
-class SettingsStore;
+class ProfileStore;
 struct SessionRecord;
 
 // What a login reply did besides changing the session.
@@ -28,7 +28,7 @@ class LoginReplyHandler
 public:
     using AppendCustomerNumber = std::function<void(const std::string&)>;
 
-    LoginReplyHandler(SessionRecord& session, ContractList& contracts, MessageBoxes& boxes, SettingsStore& settings,
+    LoginReplyHandler(SessionRecord& session, ContractList& contracts, MessageBoxes& boxes, ProfileStore& settings,
                       AppendCustomerNumber appendCustomerNumber);
 
     LoginReplyOutcome handle(std::string_view reply);
@@ -40,7 +40,7 @@ private:
     SessionRecord& m_session;
     ContractList& m_contracts;
     MessageBoxes& m_boxes;
-    SettingsStore& m_settings;
+    ProfileStore& m_settings;
     AppendCustomerNumber m_appendCustomerNumber;
 };
 

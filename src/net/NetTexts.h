@@ -1,11 +1,12 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // User-visible texts of the server communication: request errors, login, backup server, alive
 // check and connection handling, word for word as the client shows them.
 namespace bv::nettext {
 
-inline constexpr const char* Caption = "brevalis";
-inline constexpr const char* CompanyWord = "brevalis";
+inline constexpr const char* Caption = CompanyWord;
 
 // Request layer.
 inline constexpr const char* HttpStatusError = "L'erreur http %d est apparue ! ";

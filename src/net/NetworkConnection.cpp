@@ -3,7 +3,7 @@
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/NetTexts.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -12,27 +12,20 @@
 
 namespace bv {
 
-namespace {
-
-// Number shown when the deployment has not configured the technical hotline.
-const char* const DefaultTechHotline = "0848 000 000";
-
-} // namespace
-
-NetworkConnection::NetworkConnection(SettingsStore& settings, MessageBoxes& boxes, const NetworkProbe& probe,
+NetworkConnection::NetworkConnection(ProfileStore& settings, MessageBoxes& boxes, const NetworkProbe& probe,
                                      DialUp& dialUp)
     : m_settings(settings), m_boxes(boxes), m_probe(probe), m_dialUp(dialUp)
 {}
 
 void NetworkConnection::readSettings()
 {
-    m_onNetwork = m_settings.readString(section::General, profilekey::UseLan, "0") != "0";
-    m_dialUpEntry = m_settings.readString(section::General, profilekey::DefaultRASName, "");
+    m_onNetwork = m_settings.read(profilekey::UseLan) != "0";
+    m_dialUpEntry = m_settings.read(profilekey::DefaultRASName);
 }
 
 std::string NetworkConnection::hotline() const
 {
-    return m_settings.readString(section::General, profilekey::TechHotlineTel, DefaultTechHotline);
+    return m_settings.read(profilekey::TechHotlineTel);
 }
 
 std::string NetworkConnection::connectionName() const
@@ -42,7 +35,7 @@ std::string NetworkConnection::connectionName() const
 
 bool NetworkConnection::goOnline()
 {
-    if (m_settings.readString(section::General, profilekey::LoginSuccess, "") != "1") {
+    if (m_settings.read(profilekey::LoginSuccess) != "1") {
         const std::string phone = hotline();
         m_boxes.show(strFormat(nettext::FirewallHint, phone.c_str()), nettext::Caption, MbIcon::Warning);
     }
@@ -59,7 +52,7 @@ bool NetworkConnection::goOnline()
     if (dialled.modem && dialled.connected) {
         m_dialUpEntry = dialled.name;
         if (!m_dialUpEntry.empty())
-            m_settings.writeString(section::General, profilekey::DefaultRASName, m_dialUpEntry);
+            m_settings.write(profilekey::DefaultRASName, m_dialUpEntry);
     }
     return true;
 }
@@ -76,7 +69,7 @@ void NetworkConnection::hangUp(bool ask)
     std::vector<DialUp::Connection> connections;
     if (const int error = m_dialUp.activeConnections(connections); error != 0) {
         const std::string phone = hotline();
-        m_boxes.show(strFormat(nettext::ListDialUpFailed, error, nettext::CompanyWord, phone.c_str()), nettext::Caption,
+        m_boxes.show(strFormat(nettext::ListDialUpFailed, error, CompanyWord, phone.c_str()), nettext::Caption,
                      MbIcon::Error);
         return;
     }

@@ -9,7 +9,7 @@
 namespace bv {
 
 class MessageBoxes;
-class SettingsStore;
+class ProfileStore;
 
 // Makes sure the computer is online before a login, dialling the remembered dial-up entry when
 // needed, and offers to hang dial-up connections up when the client is done. A workstation on a
@@ -18,7 +18,7 @@ class SettingsStore;
 class NetworkConnection
 {
 public:
-    NetworkConnection(SettingsStore& settings, MessageBoxes& boxes, const NetworkProbe& probe, DialUp& dialUp);
+    NetworkConnection(ProfileStore& settings, MessageBoxes& boxes, const NetworkProbe& probe, DialUp& dialUp);
 
     // Reads General UseLan and DefaultRASName, once at start-up.
     void readSettings();
@@ -38,7 +38,7 @@ public:
 private:
     std::string hotline() const;
 
-    SettingsStore& m_settings;
+    ProfileStore& m_settings;
     MessageBoxes& m_boxes;
     const NetworkProbe& m_probe;
     DialUp& m_dialUp;

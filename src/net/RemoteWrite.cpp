@@ -1,7 +1,7 @@
 #include "net/RemoteWrite.h"
 
 #include "net/NetTexts.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
@@ -17,7 +17,7 @@ constexpr int IntegerNotDefined = -999999;
 
 } // namespace
 
-bool applyRemoteWrite(SettingsStore& store, MessageBoxes& boxes, std::string_view assignment, RemoteWriteKind kind)
+bool applyRemoteWrite(ProfileStore& store, MessageBoxes& boxes, std::string_view assignment, RemoteWriteKind kind)
 {
     const std::size_t equals = assignment.find('=');
     const std::string_view target = assignment.substr(0, equals);

@@ -5,7 +5,7 @@
 namespace bv {
 
 class MessageBoxes;
-class SettingsStore;
+class ProfileStore;
 
 // How the billing centre changes a profile value: as text or as number, always or only when the
 // value does not exist yet.
@@ -20,6 +20,6 @@ enum class RemoteWriteKind
 // Applies a remote write "section/key=value" to the profile. A create-only write is skipped when
 // the value exists. A write that fails, or a value that names no section or key, shows the warning
 // that the registration data could not be updated. Returns whether the profile now holds the value.
-bool applyRemoteWrite(SettingsStore& store, MessageBoxes& boxes, std::string_view assignment, RemoteWriteKind kind);
+bool applyRemoteWrite(ProfileStore& store, MessageBoxes& boxes, std::string_view assignment, RemoteWriteKind kind);
 
 } // namespace bv

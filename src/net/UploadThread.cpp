@@ -5,7 +5,7 @@
 #include "net/CurlSession.h"
 #include "net/MyInternetException.h"
 #include "net/NetTexts.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "net/WinInetErrors.h"
 #include "platform/Text.h"
 
@@ -510,11 +510,9 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
     return 0;
 }
 
-std::chrono::milliseconds configuredReplyTimeout(const SettingsStore& settings)
+std::chrono::milliseconds configuredReplyTimeout(const ProfileStore& settings)
 {
-    const std::chrono::seconds::rep seconds =
-        settings.readInt(section::Abrechnungsversand, profilekey::ReplyTimeout,
-                         static_cast<int>(UploadSettings::DefaultReplyTimeout.count()));
+    const std::chrono::seconds::rep seconds = settings.readInt(profilekey::ReplyTimeout);
     return seconds > 0 ? std::chrono::seconds(seconds) : UploadSettings::DefaultReplyTimeout;
 }
 

@@ -8,7 +8,7 @@
 
 namespace bv {
 
-class SettingsStore;
+class ProfileStore;
 
 // Status texts and error texts of the upload, word for word as the send dialog shows them.
 namespace uploadtext {
@@ -64,7 +64,7 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
 
 // The limit for the whole reply after the body: profile value Abrechnungsversand `ReplyTimeout` in
 // seconds; missing, not a number or not positive gives the default of 300 seconds.
-std::chrono::milliseconds configuredReplyTimeout(const SettingsStore& settings);
+std::chrono::milliseconds configuredReplyTimeout(const ProfileStore& settings);
 
 // Starts UploadThread on a thread of its own for each transmission. With a settings store, the
 // reply limit is read from the profile at each start.
@@ -73,7 +73,7 @@ class CurlUploadStarter : public UploadStarter
 public:
     CurlUploadStarter() = default;
     explicit CurlUploadStarter(UploadSettings settings) : m_settings(settings) {}
-    explicit CurlUploadStarter(const SettingsStore& store, UploadSettings settings = {})
+    explicit CurlUploadStarter(const ProfileStore& store, UploadSettings settings = {})
         : m_settings(settings), m_store(&store)
     {}
 
@@ -81,7 +81,7 @@ public:
 
 private:
     UploadSettings m_settings;
-    const SettingsStore* m_store = nullptr;
+    const ProfileStore* m_store = nullptr;
 };
 
 } // namespace bv

@@ -71,7 +71,7 @@ public:
 class StubSpool : public CAbrechnungSpool
 {
 public:
-    StubSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& probe,
+    StubSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& probe,
               std::unique_ptr<CAbrechnungsDatei> file)
         : CAbrechnungSpool(boxes, profile, probe)
     {

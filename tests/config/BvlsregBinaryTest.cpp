@@ -65,10 +65,10 @@ protected:
 
 TEST_F(BvlsregBinaryTest, ReportsIntoTheIniFileOfAnInstalledClient)
 {
-    setProfile(section::General, profilekey::ClientPath, "/opt/brevalis/bvals_cl");
-    setProfile(section::General, profilekey::Kundennummer, "000012;000034");
-    setProfile(section::Abrechnungsversand, profilekey::spooldir, "/home/praxis/spool");
-    setProfile(section::Abrechnungsversand, profilekey::file_filter, "*.xml");
+    setProfile(section::General, profilekey::ClientPath.name, "/opt/brevalis/bvals_cl");
+    setProfile(section::General, profilekey::Kundennummer.name, "000012;000034");
+    setProfile(section::Abrechnungsversand, profilekey::spooldir.name, "/home/praxis/spool");
+    setProfile(section::Abrechnungsversand, profilekey::file_filter.name, "*.xml");
     setProfile(section::Abrechnungsversand, "000034:last_stapel", "77");
     setProfile(section::Abrechnungsversand, "000034:last_send", "20240301");
     std::ofstream(m_file, std::ios::binary) << "[Setup]\r\nRegisterSpooldir=/home/praxis/neu\r\n"
@@ -85,7 +85,7 @@ TEST_F(BvlsregBinaryTest, ReportsIntoTheIniFileOfAnInstalledClient)
                              "Abrechnungsdateifilter=*.xml\r\n"
                              "AktuelleStapelnummer=78\r\n"
                              "LetztesVersendeDatum=20240301\r\n");
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/neu");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/neu");
 
     const Outcome where = run("/w");
     EXPECT_EQ(where.status, 0);

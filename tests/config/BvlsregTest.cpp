@@ -26,9 +26,9 @@ protected:
     }
     void installClient()
     {
-        setProfile(section::General, profilekey::ClientPath, "/opt/brevalis/bvals_cl");
-        setProfile(section::General, profilekey::Kundennummer, "000012");
-        setProfile(section::Abrechnungsversand, profilekey::spooldir, "/home/praxis/spool");
+        setProfile(section::General, profilekey::ClientPath.name, "/opt/brevalis/bvals_cl");
+        setProfile(section::General, profilekey::Kundennummer.name, "000012");
+        setProfile(section::Abrechnungsversand, profilekey::spooldir.name, "/home/praxis/spool");
     }
 
     std::ostringstream m_out;
@@ -75,7 +75,7 @@ TEST_F(BvlsregTest, IniRunsTheInterfaceInAnyCase)
 
 TEST_F(BvlsregTest, IniWithoutInstalledClientFails)
 {
-    setProfile(section::General, profilekey::Kundennummer, "000012");
+    setProfile(section::General, profilekey::Kundennummer.name, "000012");
     EXPECT_EQ(run({"/ini", m_file.string()}), -1);
     EXPECT_EQ(m_err.str(), "Fehler: brevalis ist nicht korrekt installiert!\n");
     EXPECT_FALSE(std::filesystem::exists(m_file));

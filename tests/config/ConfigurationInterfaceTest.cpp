@@ -37,10 +37,10 @@ class ConfigurationInterfaceTest : public test::RegistryTest
 protected:
     void SetUp() override
     {
-        setProfile(section::General, profilekey::Kundennummer, "000012");
-        setProfile(section::Abrechnungsversand, profilekey::spooldir, "/home/praxis/spool");
-        setProfile(section::Abrechnungsversand, profilekey::DefaultSpooldir, "/srv/default");
-        setProfile(section::Abrechnungsversand, profilekey::file_filter, "*.xml");
+        setProfile(section::General, profilekey::Kundennummer.name, "000012");
+        setProfile(section::Abrechnungsversand, profilekey::spooldir.name, "/home/praxis/spool");
+        setProfile(section::Abrechnungsversand, profilekey::DefaultSpooldir.name, "/srv/default");
+        setProfile(section::Abrechnungsversand, profilekey::file_filter.name, "*.xml");
         setProfile(section::Abrechnungsversand, "000012:last_stapel", "41");
         setProfile(section::Abrechnungsversand, "000012:last_send", "20240105");
         setProfile(section::Abrechnungsversand, "000034:last_stapel", "9998");
@@ -90,7 +90,7 @@ TEST_F(ConfigurationInterfaceTest, ToolWritesTheSecondDirectoryKeyFirst)
 
 TEST_F(ConfigurationInterfaceTest, SeveralCustomersWithoutRequestNameTheFirstAndStartAtOne)
 {
-    setProfile(section::General, profilekey::Kundennummer, "000012;000034;000056");
+    setProfile(section::General, profilekey::Kundennummer.name, "000012;000034;000056");
     ASSERT_TRUE(run(Variant::Client, m_file));
     EXPECT_EQ(reported("Kundennummer"), "000012");
     EXPECT_EQ(reported("AktuelleStapelnummer"), "1");
@@ -99,7 +99,7 @@ TEST_F(ConfigurationInterfaceTest, SeveralCustomersWithoutRequestNameTheFirstAnd
 
 TEST_F(ConfigurationInterfaceTest, ExplicitCustomerUsesItsOwnCounter)
 {
-    setProfile(section::General, profilekey::Kundennummer, "000012;000034;000056");
+    setProfile(section::General, profilekey::Kundennummer.name, "000012;000034;000056");
     writeInterfaceFile("[Status_Request]\r\nKundennummer=34\r\nAndere=bleibt\r\n");
     ASSERT_TRUE(run(Variant::Client, m_file));
     EXPECT_EQ(reported("Kundennummer"), "000034");
@@ -121,7 +121,7 @@ TEST_F(ConfigurationInterfaceTest, RegisterSpooldirChangesTheProfile)
 {
     writeInterfaceFile("[Setup]\r\nRegisterSpooldir=/home/praxis/neu\r\n");
     ASSERT_TRUE(run(Variant::Client, m_file));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/neu");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/neu");
     EXPECT_EQ(reported("Abrechnungsverzeichnis"), "/home/praxis/neu");
 }
 
@@ -129,14 +129,14 @@ TEST_F(ConfigurationInterfaceTest, RegisterSpooldirStartingWithTildeIsIgnored)
 {
     writeInterfaceFile("[Setup]\r\nRegisterSpooldir=~/spool\r\n");
     ASSERT_TRUE(run(Variant::Client, m_file));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/spool");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/spool");
 }
 
 TEST_F(ConfigurationInterfaceTest, RegisterSpooldirIsReadThroughTheBuffer)
 {
     writeInterfaceFile("[Setup]\r\nRegisterSpooldir=/" + std::string(300, 'd') + "\r\n");
     ASSERT_TRUE(run(Variant::Client, m_file));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir).size(),
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name).size(),
               ConfigurationInterface::ReadBufferSize - 1);
 }
 
@@ -144,18 +144,18 @@ TEST_F(ConfigurationInterfaceTest, InterfaceFileIsExchangedInWindows1252)
 {
     writeInterfaceFile("[Setup]\r\nRegisterSpooldir=/praxis/M\xFCller\r\n");
     ASSERT_TRUE(run(Variant::Client, m_file));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/praxis/Müller");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/praxis/Müller");
     EXPECT_EQ(reported("Abrechnungsverzeichnis"), "/praxis/M\xFCller");
 
     // A practice software that already writes UTF-8 is understood as well.
     writeInterfaceFile("[Setup]\r\nRegisterSpooldir=/praxis/Zoë\r\n");
     ASSERT_TRUE(run(Variant::Client, m_file));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/praxis/Zoë");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/praxis/Zoë");
 }
 
 TEST_F(ConfigurationInterfaceTest, EmptySpoolDirectoryIsReportedAsDefaultByTheToolOnly)
 {
-    setProfile(section::Abrechnungsversand, profilekey::spooldir, "");
+    setProfile(section::Abrechnungsversand, profilekey::spooldir.name, "");
     ASSERT_TRUE(run(Variant::Client, m_file));
     EXPECT_EQ(reported("Abrechnungsverzeichnis"), "");
     ASSERT_TRUE(run(Variant::Tool, m_file));
@@ -177,7 +177,7 @@ TEST_F(ConfigurationInterfaceTest, UnwritableInterfaceFileStopsWithTheErrorBox)
         }
     }
     EXPECT_FALSE(std::filesystem::exists(file("missing")));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/spool");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/spool");
     EXPECT_EQ(m_err.str(), "");
 }
 

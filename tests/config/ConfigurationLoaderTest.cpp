@@ -44,7 +44,7 @@ protected:
 TEST_F(ConfigurationLoaderTest, FirstStartCopiesTheMachineKeyIntoTheProfile)
 {
     install();
-    setProfile(section::General, profilekey::Kundennummer, "000012");
+    setProfile(section::General, profilekey::Kundennummer.name, "000012");
     const auto loaded = load();
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->loginUrl, "https://login.example/ch");
@@ -57,17 +57,17 @@ TEST_F(ConfigurationLoaderTest, FirstStartCopiesTheMachineKeyIntoTheProfile)
         const char* value;
     };
     const Copied rows[] = {
-        {section::General, profilekey::LoginURL, "https://login.example/ch"},
-        {section::General, profilekey::LoginBackupURL, "https://backup.example/"},
-        {section::General, profilekey::ClientVersion, "1.5.1"},
-        {section::General, profilekey::UseBackupURL, "0"},
-        {section::General, profilekey::UseLan, "1"},
-        {section::General, profilekey::ClientPath, ProgramPath},
-        {section::Abrechnungsversand, profilekey::DefaultSpooldir, "/srv/spool"},
-        {section::Abrechnungsversand, profilekey::spooldir, "/srv/spool"},
-        {section::Abrechnungsversand, profilekey::UseProxy, "1"},
-        {section::RZAnlagen, profilekey::ScanDir, "/srv/scan"},
-        {section::RZAnlagen, profilekey::TmpDir, "/srv/tmp"},
+        {section::General, profilekey::LoginURL.name, "https://login.example/ch"},
+        {section::General, profilekey::LoginBackupURL.name, "https://backup.example/"},
+        {section::General, profilekey::ClientVersion.name, "1.5.1"},
+        {section::General, profilekey::UseBackupURL.name, "0"},
+        {section::General, profilekey::UseLan.name, "1"},
+        {section::General, profilekey::ClientPath.name, ProgramPath},
+        {section::Abrechnungsversand, profilekey::DefaultSpooldir.name, "/srv/spool"},
+        {section::Abrechnungsversand, profilekey::spooldir.name, "/srv/spool"},
+        {section::Abrechnungsversand, profilekey::UseProxy.name, "1"},
+        {section::RZAnlagen, profilekey::ScanDir.name, "/srv/scan"},
+        {section::RZAnlagen, profilekey::TmpDir.name, "/srv/tmp"},
     };
     for (const Copied& row : rows)
         EXPECT_EQ(profileValue(row.section, row.name), row.value) << row.name;
@@ -77,17 +77,17 @@ TEST_F(ConfigurationLoaderTest, FirstStartCopiesTheMachineKeyIntoTheProfile)
 TEST_F(ConfigurationLoaderTest, NamedConfigurationSuppliesTheLoginAddress)
 {
     install();
-    setMachineValue(machinekey::configurationGeneral("Praxis2"), profilekey::LoginURL, "https://login.example/p2");
+    setMachineValue(machinekey::configurationGeneral("Praxis2"), profilekey::LoginURL.name, "https://login.example/p2");
     const auto loaded = load("Praxis2");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->loginUrl, "https://login.example/p2");
-    EXPECT_EQ(profileValue(section::General, profilekey::LoginURL), "https://login.example/p2");
+    EXPECT_EQ(profileValue(section::General, profilekey::LoginURL.name), "https://login.example/p2");
 }
 
 TEST_F(ConfigurationLoaderTest, NamedConfigurationWithoutAddressFallsBackOnTheCountry)
 {
     install();
-    setMachineValue(machinekey::configurationGeneral("Praxis2"), profilekey::LoginURL, "");
+    setMachineValue(machinekey::configurationGeneral("Praxis2"), profilekey::LoginURL.name, "");
     const auto loaded = load("Praxis2");
     ASSERT_TRUE(loaded);
     EXPECT_EQ(loaded->loginUrl, "https://login.example/ch");
@@ -102,8 +102,8 @@ TEST_F(ConfigurationLoaderTest, MissingNamedConfigurationShowsItsMessageAndFails
     EXPECT_EQ(m_boxes.boxes[0].caption, "brevalis");
     EXPECT_EQ(m_boxes.boxes[0].icon, MbIcon::Error);
     // Nothing was taken over: the load stopped before the login address.
-    EXPECT_EQ(profileValue(section::General, profilekey::LoginURL), "<missing>");
-    EXPECT_EQ(profileValue(section::General, profilekey::ClientPath), "<missing>");
+    EXPECT_EQ(profileValue(section::General, profilekey::LoginURL.name), "<missing>");
+    EXPECT_EQ(profileValue(section::General, profilekey::ClientPath.name), "<missing>");
 }
 
 class LoaderFailure;
@@ -141,7 +141,7 @@ TEST_P(LoaderFailure, FailsWithoutMessage)
     EXPECT_FALSE(load());
     EXPECT_TRUE(m_boxes.boxes.empty());
     // The client's path is the last thing a successful load writes.
-    EXPECT_EQ(profileValue(section::General, profilekey::ClientPath), "<missing>");
+    EXPECT_EQ(profileValue(section::General, profilekey::ClientPath.name), "<missing>");
 }
 
 using T = LoaderFailure;
@@ -150,12 +150,12 @@ const FailureRow failureRows[] = {
     {"empty login address", [](T& t) { t.setValue(machinekey::configurationGeneral("CH"), "LoginURL", ""); }},
     {"machine Abrechnungsversand missing, profile without spool directory",
      [](T& t) {
-         t.setProfileValue(section::Abrechnungsversand, profilekey::UseProxy, "0");
+         t.setProfileValue(section::Abrechnungsversand, profilekey::UseProxy.name, "0");
          t.removeKey(machinekey::abrechnungsversand());
      }},
     {"machine Abrechnungsversand missing, profile without proxy choice",
      [](T& t) {
-         t.setProfileValue(section::Abrechnungsversand, profilekey::spooldir, "/srv/spool");
+         t.setProfileValue(section::Abrechnungsversand, profilekey::spooldir.name, "/srv/spool");
          t.removeKey(machinekey::abrechnungsversand());
      }},
     {"empty LoginBackupURL", [](T& t) { t.setValue(machinekey::general(), "LoginBackupURL", ""); }},
@@ -166,12 +166,12 @@ const FailureRow failureRows[] = {
     {"empty ClientVersion", [](T& t) { t.setValue(machinekey::general(), "ClientVersion", ""); }},
     {"machine General missing, profile without UseBackupURL",
      [](T& t) {
-         t.setProfileValue(section::General, profilekey::UseLan, "1");
+         t.setProfileValue(section::General, profilekey::UseLan.name, "1");
          t.removeKey(machinekey::general());
      }},
     {"machine General missing, profile without UseLan",
      [](T& t) {
-         t.setProfileValue(section::General, profilekey::UseBackupURL, "0");
+         t.setProfileValue(section::General, profilekey::UseBackupURL.name, "0");
          t.removeKey(machinekey::general());
      }},
     {"empty ScanDir", [](T& t) { t.setValue(machinekey::rzAnlagen(), "ScanDir", ""); }},
@@ -190,17 +190,17 @@ TEST_F(ConfigurationLoaderTest, FilledProfileStartsWithoutMachineAbrechnungsvers
 {
     install();
     removeMachineKey(machinekey::abrechnungsversand());
-    setProfile(section::Abrechnungsversand, profilekey::spooldir, "/home/praxis/spool");
-    setProfile(section::Abrechnungsversand, profilekey::UseProxy, "0");
-    setProfile(section::General, profilekey::UseBackupURL, "1");
-    setProfile(section::General, profilekey::UseLan, "0");
+    setProfile(section::Abrechnungsversand, profilekey::spooldir.name, "/home/praxis/spool");
+    setProfile(section::Abrechnungsversand, profilekey::UseProxy.name, "0");
+    setProfile(section::General, profilekey::UseBackupURL.name, "1");
+    setProfile(section::General, profilekey::UseLan.name, "0");
     const auto loaded = load();
     ASSERT_TRUE(loaded);
     EXPECT_FALSE(loaded->useProxy);
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/spool");
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::DefaultSpooldir), "<missing>");
-    EXPECT_EQ(profileValue(section::General, profilekey::UseBackupURL), "1");
-    EXPECT_EQ(profileValue(section::General, profilekey::UseLan), "0");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/spool");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::DefaultSpooldir.name), "<missing>");
+    EXPECT_EQ(profileValue(section::General, profilekey::UseBackupURL.name), "1");
+    EXPECT_EQ(profileValue(section::General, profilekey::UseLan.name), "0");
 }
 
 TEST_F(ConfigurationLoaderTest, OnlyTheConfigurationKeyIsNeededOnceTheProfileIsFilled)
@@ -212,38 +212,38 @@ TEST_F(ConfigurationLoaderTest, OnlyTheConfigurationKeyIsNeededOnceTheProfileIsF
     removeMachineKey(machinekey::rzAnlagen());
     ASSERT_TRUE(load());
     // Missing machine keys leave the values copied before.
-    EXPECT_EQ(profileValue(section::General, profilekey::LoginBackupURL), "https://backup.example/");
-    EXPECT_EQ(profileValue(section::RZAnlagen, profilekey::TmpDir), "/srv/tmp");
+    EXPECT_EQ(profileValue(section::General, profilekey::LoginBackupURL.name), "https://backup.example/");
+    EXPECT_EQ(profileValue(section::RZAnlagen, profilekey::TmpDir.name), "/srv/tmp");
 }
 
 TEST_F(ConfigurationLoaderTest, InstallerValuesAreCopiedAgainAtEveryStartUserChoicesAreNot)
 {
     install();
     ASSERT_TRUE(load());
-    setMachineValue(machinekey::general(), profilekey::LoginBackupURL, "https://backup2.example/");
-    setMachineValue(machinekey::general(), profilekey::ClientVersion, "1.5.2");
-    setMachineValue(machinekey::rzAnlagen(), profilekey::ScanDir, "/srv/scan2");
-    setMachineValue(machinekey::rzAnlagen(), profilekey::TmpDir, "/srv/tmp2");
-    setMachineValue(machinekey::general(), profilekey::UseLan, "0");
-    setMachineValue(machinekey::abrechnungsversand(), profilekey::UseProxy, "0");
-    setMachineValue(machinekey::abrechnungsversand(), profilekey::DefaultSpooldir, "/srv/spool2");
+    setMachineValue(machinekey::general(), profilekey::LoginBackupURL.name, "https://backup2.example/");
+    setMachineValue(machinekey::general(), profilekey::ClientVersion.name, "1.5.2");
+    setMachineValue(machinekey::rzAnlagen(), profilekey::ScanDir.name, "/srv/scan2");
+    setMachineValue(machinekey::rzAnlagen(), profilekey::TmpDir.name, "/srv/tmp2");
+    setMachineValue(machinekey::general(), profilekey::UseLan.name, "0");
+    setMachineValue(machinekey::abrechnungsversand(), profilekey::UseProxy.name, "0");
+    setMachineValue(machinekey::abrechnungsversand(), profilekey::DefaultSpooldir.name, "/srv/spool2");
     ASSERT_TRUE(load());
-    EXPECT_EQ(profileValue(section::General, profilekey::LoginBackupURL), "https://backup2.example/");
-    EXPECT_EQ(profileValue(section::General, profilekey::ClientVersion), "1.5.2");
-    EXPECT_EQ(profileValue(section::RZAnlagen, profilekey::ScanDir), "/srv/scan2");
-    EXPECT_EQ(profileValue(section::RZAnlagen, profilekey::TmpDir), "/srv/tmp2");
-    EXPECT_EQ(profileValue(section::General, profilekey::UseLan), "1");
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::UseProxy), "1");
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/srv/spool");
+    EXPECT_EQ(profileValue(section::General, profilekey::LoginBackupURL.name), "https://backup2.example/");
+    EXPECT_EQ(profileValue(section::General, profilekey::ClientVersion.name), "1.5.2");
+    EXPECT_EQ(profileValue(section::RZAnlagen, profilekey::ScanDir.name), "/srv/scan2");
+    EXPECT_EQ(profileValue(section::RZAnlagen, profilekey::TmpDir.name), "/srv/tmp2");
+    EXPECT_EQ(profileValue(section::General, profilekey::UseLan.name), "1");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::UseProxy.name), "1");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/srv/spool");
 }
 
 TEST_F(ConfigurationLoaderTest, EmptySpoolDirectoryTakesTheProfilesDefaultFirst)
 {
     install();
-    setProfile(section::Abrechnungsversand, profilekey::DefaultSpooldir, "/home/praxis/default");
+    setProfile(section::Abrechnungsversand, profilekey::DefaultSpooldir.name, "/home/praxis/default");
     ASSERT_TRUE(load());
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/default");
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::DefaultSpooldir), "/home/praxis/default");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/default");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::DefaultSpooldir.name), "/home/praxis/default");
 }
 
 TEST_F(ConfigurationLoaderTest, UnwritableProfileFailsTheLoad)

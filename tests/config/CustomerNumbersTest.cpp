@@ -69,16 +69,16 @@ class StoredCustomerNumbers : public test::RegistryTest
 
 TEST_F(StoredCustomerNumbers, NormaliseWritesTheListBackEvenWhenItBecomesEmpty)
 {
-    setProfile(section::General, profilekey::Kundennummer, "12;abc;0034");
+    setProfile(section::General, profilekey::Kundennummer.name, "12;abc;0034");
     customers::StoreResult result = customers::normaliseStored(m_profile);
     EXPECT_TRUE(result.stored);
     EXPECT_EQ(result.list, "000012;000034");
-    EXPECT_EQ(profileValue(section::General, profilekey::Kundennummer), "000012;000034");
+    EXPECT_EQ(profileValue(section::General, profilekey::Kundennummer.name), "000012;000034");
 
-    setProfile(section::General, profilekey::Kundennummer, "abc");
+    setProfile(section::General, profilekey::Kundennummer.name, "abc");
     result = customers::normaliseStored(m_profile);
     EXPECT_EQ(result.list, "");
-    EXPECT_EQ(profileValue(section::General, profilekey::Kundennummer), "");
+    EXPECT_EQ(profileValue(section::General, profilekey::Kundennummer.name), "");
 }
 
 TEST_F(StoredCustomerNumbers, AppendStoresContractNumbersOnce)
@@ -87,7 +87,7 @@ TEST_F(StoredCustomerNumbers, AppendStoresContractNumbersOnce)
     EXPECT_EQ(customers::appendStored(m_profile, "0034").list, "000012;000034");
     const customers::StoreResult again = customers::appendStored(m_profile, "34");
     EXPECT_TRUE(again.stored);
-    EXPECT_EQ(profileValue(section::General, profilekey::Kundennummer), "000012;000034");
+    EXPECT_EQ(profileValue(section::General, profilekey::Kundennummer.name), "000012;000034");
 }
 
 TEST_F(StoredCustomerNumbers, FailedWriteIsReported)

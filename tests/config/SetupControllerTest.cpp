@@ -38,8 +38,8 @@ class SetupControllerTest : public test::RegistryTest
 protected:
     void store(const char* spooldir, const char* saved)
     {
-        setProfile(section::Abrechnungsversand, profilekey::spooldir, spooldir);
-        setProfile(section::Abrechnungsversand, profilekey::SavedSpooldir, saved);
+        setProfile(section::Abrechnungsversand, profilekey::spooldir.name, spooldir);
+        setProfile(section::Abrechnungsversand, profilekey::SavedSpooldir.name, saved);
     }
 };
 
@@ -82,8 +82,8 @@ TEST_F(SetupControllerTest, CheckBoxesShowOnlyTheValueOne)
         {"1", "1", true, true}, {"0", "1", false, true}, {"yes", "", false, false}, {"1", " 1", true, false}};
     const FakeDriveProbe drives(false, false);
     for (const auto& [proxy, lan, proxyOn, lanOn] : rows) {
-        setProfile(section::Abrechnungsversand, profilekey::UseProxy, proxy);
-        setProfile(section::General, profilekey::UseLan, lan);
+        setProfile(section::Abrechnungsversand, profilekey::UseProxy.name, proxy);
+        setProfile(section::General, profilekey::UseLan.name, lan);
         const SetupController controller(m_profile, drives);
         EXPECT_EQ(controller.opening().useProxy, proxyOn) << proxy;
         EXPECT_EQ(controller.opening().useLan, lanOn) << lan;
@@ -120,10 +120,10 @@ TEST_F(SetupControllerTest, OkStoresTheLocationAndTheChoices)
     for (const Row& row : rows) {
         SetupController controller(m_profile, drives);
         EXPECT_TRUE(controller.accept(row.edited));
-        EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::SavedSpooldir), row.edited.directory);
-        EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), row.spooldir);
-        EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::UseProxy), row.proxy);
-        EXPECT_EQ(profileValue(section::General, profilekey::UseLan), row.lan);
+        EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::SavedSpooldir.name), row.edited.directory);
+        EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), row.spooldir);
+        EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::UseProxy.name), row.proxy);
+        EXPECT_EQ(profileValue(section::General, profilekey::UseLan.name), row.lan);
         // What was stored opens again as it was left.
         EXPECT_EQ(SetupController(m_profile, drives).opening(), row.edited);
     }
@@ -135,7 +135,7 @@ TEST_F(SetupControllerTest, OkWithoutChangesKeepsADriveThatIsGone)
     const FakeDriveProbe drives(true, false);
     SetupController controller(m_profile, drives);
     ASSERT_TRUE(controller.accept(controller.opening()));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "B:\\");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "B:\\");
 }
 
 TEST_F(SetupControllerTest, OkRefusesADriveThatDoesNotExist)
@@ -144,8 +144,8 @@ TEST_F(SetupControllerTest, OkRefusesADriveThatDoesNotExist)
     const FakeDriveProbe drives(false, false);
     SetupController controller(m_profile, drives);
     EXPECT_FALSE(controller.accept({Choice::DriveA, "/x", true, true}));
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir), "/home/praxis/spool");
-    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::UseProxy), "<missing>");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::spooldir.name), "/home/praxis/spool");
+    EXPECT_EQ(profileValue(section::Abrechnungsversand, profilekey::UseProxy.name), "<missing>");
 }
 
 TEST_F(SetupControllerTest, OkReportsAProfileThatCannotBeWritten)

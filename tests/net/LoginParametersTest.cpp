@@ -17,7 +17,7 @@ bv::LoginEnvironment environment()
 
 TEST(LoginParameters, InTheirOrderEachValueEscaped)
 {
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     settings.values["Scanner/TwnManufacturer"] = "Canon & Co";
     settings.values["Scanner/TwnSourceName"] = "DR-C225";
     EXPECT_EQ(bv::buildLoginParameters(environment(), "CMA", settings),

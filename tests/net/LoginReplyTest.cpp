@@ -11,7 +11,7 @@
 
 using bv::MbIcon;
 using bv::MbResult;
-using bv::test::MapSettingsStore;
+using bv::test::MemoryProfileStore;
 using bv::test::RecordingBoxes;
 
 namespace {
@@ -29,7 +29,7 @@ struct LoginReplyFixture : ::testing::Test
     bv::SessionRecord session;
     bv::ContractList contracts;
     RecordingBoxes boxes;
-    MapSettingsStore settings;
+    MemoryProfileStore settings;
     std::vector<std::string> appended;
 };
 

@@ -81,7 +81,7 @@ struct NetworkConnectionTest : ::testing::Test
         return connection;
     }
 
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     bv::test::RecordingBoxes boxes;
     FakeProbe probe;
     FakeDialUp dialUp;

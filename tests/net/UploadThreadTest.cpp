@@ -620,7 +620,7 @@ TEST(UploadReply, LimitComesFromTheProfileInSeconds)
         {nullptr, 300s}, {"120", 120s}, {"0", 300s}, {"-5", 300s}, {"abc", 300s},
     };
     for (const auto& [value, limit] : rows) {
-        bv::test::MapSettingsStore store;
+        bv::test::MemoryProfileStore store;
         if (value)
             store.values["Abrechnungsversand/ReplyTimeout"] = value;
         EXPECT_EQ(bv::configuredReplyTimeout(store), limit) << (value ? value : "missing");

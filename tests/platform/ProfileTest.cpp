@@ -1,4 +1,5 @@
 #include "config/Profile.h"
+#include "registry/MemoryProfileStore.h"
 #include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,35 @@ TEST_F(ProfileStore, ABrokenHiveGivesDefaultsAndRefusesWrites)
     EXPECT_EQ(profile.readString("General", "LoginURL", "default"), "default");
     EXPECT_FALSE(profile.writeString("General", "LoginURL", "x"));
     EXPECT_EQ(reg.userText(), "kein Registry-Text\n");
+}
+
+// Reads by the key table give the table's default for a missing value, stored() gives what is there;
+// the hive and the tests' map behave alike.
+void checkKeyTable(bv::ProfileStore& store)
+{
+    EXPECT_EQ(store.read(profilekey::file_filter), "RZ????.001");
+    EXPECT_EQ(store.stored(profilekey::file_filter), "");
+    EXPECT_EQ(store.readInt(profilekey::AliveTimeout), 60000);
+    EXPECT_EQ(store.read(profilekey::LastStapel, "004711"), "-1");
+    EXPECT_EQ(store.stored(profilekey::LastStapel, "004711"), "");
+    EXPECT_FALSE(store.exists(profilekey::spooldir));
+
+    ASSERT_TRUE(store.write(profilekey::file_filter, "*.RZD"));
+    ASSERT_TRUE(store.write(profilekey::LastStapel, "004711", "12"));
+    ASSERT_TRUE(store.writeInt(profilekey::receiptCx, 900));
+    ASSERT_TRUE(store.write(profilekey::spooldir, ""));
+    EXPECT_EQ(store.read(profilekey::file_filter), "*.RZD");
+    EXPECT_EQ(store.readString(section::Abrechnungsversand, "004711:last_stapel"), "12");
+    EXPECT_EQ(store.readInt(profilekey::receiptCx), 900);
+    EXPECT_EQ(store.readInt(profilekey::cx), 810); // the main window's size is another section
+    EXPECT_TRUE(store.exists(profilekey::spooldir));
+}
+
+TEST_F(ProfileStore, KeyTableOnTheHiveAndInMemory)
+{
+    checkKeyTable(profile);
+    test::MemoryProfileStore memory;
+    checkKeyTable(memory);
 }
 
 } // namespace

@@ -23,9 +23,9 @@ int printUsage(std::ostream& out)
 
 // The client writes its own path into the profile at every start; a profile without it belongs to a
 // user for whom the client was never set up.
-std::string clientPath(const Profile& profile)
+std::string clientPath(const ProfileStore& profile)
 {
-    return profile.readString(section::General, profilekey::ClientPath);
+    return profile.read(profilekey::ClientPath);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "billing/CAdzException.h"
 #include "billing/formats/records/InvoiceObject.h"
 #include "billing/formats/records/RecordObject.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
@@ -168,17 +168,15 @@ void ContentsController::open()
 
 void ContentsController::readSettings()
 {
-    const Profile& profile = m_deps.profile;
-    const std::string amountNote = profile.readString(section::Abrechnungsversand, profilekey::BetragErgText, "");
+    const ProfileStore& profile = m_deps.profile;
+    const std::string amountNote = profile.read(profilekey::BetragErgText);
     if (!amountNote.empty())
         m_footnote = "* " + amountNote;
     if (!laboratory())
         return;
-    m_strict = profile.readString(section::RZAnlagen, profilekey::StrictCheck, t::DefaultStrictCheck) == "1";
-    m_keywords.own =
-        splitLabKeywords(profile.readString(section::RZAnlagen, profilekey::EigenlaborAusdruck, t::DefaultOwnKeywords));
-    m_keywords.external = splitLabKeywords(
-        profile.readString(section::RZAnlagen, profilekey::FremdlaborAusdruck, t::DefaultExternalKeywords));
+    m_strict = profile.read(profilekey::StrictCheck) == "1";
+    m_keywords.own = splitLabKeywords(profile.read(profilekey::EigenlaborAusdruck));
+    m_keywords.external = splitLabKeywords(profile.read(profilekey::FremdlaborAusdruck));
     m_partnerColumn = !m_labs.empty();
 
     AttachmentLayout layout;
@@ -188,7 +186,7 @@ void ContentsController::readSettings()
             if (const InvoiceObject* invoice = m_file.GetInvoiceData(i))
                 marked += invoice->extra0100Count;
         }
-        const std::string kind = profile.readString(section::RZAnlagen, profilekey::LaborLeistungenTyp, "");
+        const std::string kind = profile.read(profilekey::LaborLeistungenTyp);
         // An empty setting has no first character: it counts as missing.
         m_defaultKind = marked >= 1 || kind.empty() ? 'F' : kind[0];
         layout.kind = AttachmentLayout::Kind::Numbered;
@@ -422,7 +420,7 @@ bool ContentsController::complete() const
 
 std::string ContentsController::serviceLine() const
 {
-    return m_deps.profile.readString(section::General, profilekey::ServicelineTel, logintext::DefaultServiceline);
+    return m_deps.profile.read(profilekey::ServicelineTel);
 }
 
 void ContentsController::close(bool ok)
@@ -443,7 +441,7 @@ int checkContents(ContentsDependencies dependencies, CAbrechnungsDatei& file, Co
     return controller.checkResult();
 }
 
-int checkContents(Profile& profile, MessageBoxes& boxes, CAbrechnungsDatei& file, ContentsView variant,
+int checkContents(ProfileStore& profile, MessageBoxes& boxes, CAbrechnungsDatei& file, ContentsView variant,
                   const PartnerLabList& partnerLabs)
 {
     FileAttachments attachments(file);

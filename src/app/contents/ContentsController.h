@@ -18,16 +18,16 @@ namespace bv {
 
 class CAbrechnungsDatei;
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 
 // What the contents dialog works with.
 struct ContentsDependencies
 {
-    ContentsDependencies(Profile& profile_, MessageBoxes& boxes_, ContentsAttachments& attachments_)
+    ContentsDependencies(ProfileStore& profile_, MessageBoxes& boxes_, ContentsAttachments& attachments_)
         : profile(profile_), boxes(boxes_), attachments(attachments_)
     {}
 
-    Profile& profile;
+    ProfileStore& profile;
     MessageBoxes& boxes;
     ContentsAttachments& attachments;
     std::string caption = "brevalis"; // of its messages
@@ -138,7 +138,7 @@ private:
 int checkContents(ContentsDependencies dependencies, CAbrechnungsDatei& file, ContentsView variant,
                   const PartnerLabList& partnerLabs);
 // The same over the billing file's own receipts and attachment directory.
-int checkContents(Profile& profile, MessageBoxes& boxes, CAbrechnungsDatei& file, ContentsView variant,
+int checkContents(ProfileStore& profile, MessageBoxes& boxes, CAbrechnungsDatei& file, ContentsView variant,
                   const PartnerLabList& partnerLabs);
 
 } // namespace bv

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/ProfileKeys.h"
+
 // Texts of the invoice contents dialog "Inhalt der Abrechnungsdatei".
 namespace bv::contentstext {
 
@@ -43,10 +45,10 @@ inline constexpr const char* StateTips[] = {
     "Die Angaben zur Partnerabrechnung sind vollständig.",
 };
 
-// Defaults of the RZAnlagen settings.
-inline constexpr const char* DefaultStrictCheck = "1";
-inline constexpr const char* DefaultOwnKeywords = "eigenlabor;praxislabor;labkostenpraxis";
-inline constexpr const char* DefaultExternalKeywords = "fremdlabor;dentallabor;labkostengewe";
+// Defaults of the RZAnlagen settings (from the profile's key table).
+inline constexpr const char* DefaultStrictCheck = profilekey::StrictCheck.defaultValue;
+inline constexpr const char* DefaultOwnKeywords = profilekey::EigenlaborAusdruck.defaultValue;
+inline constexpr const char* DefaultExternalKeywords = profilekey::FremdlaborAusdruck.defaultValue;
 inline constexpr const char* DefaultLabKind = "F";
 
 } // namespace bv::contentstext

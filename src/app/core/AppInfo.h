@@ -1,12 +1,10 @@
 #pragma once
 
 // Fixed identity of this edition of the client.
-namespace bv::appinfo
-{
+namespace bv::appinfo {
 
 inline constexpr const char* VersionText = "1.5.1 (Build 1051) CH-FR";
 inline constexpr const char* ProgramTitle = "brevalis-Client 1.5.1 (Build 1051) CH-FR";
-inline constexpr const char* CompanyWord = "brevalis";
 inline constexpr const char* CountryCode = "CH";
 inline constexpr const char* LanguageCode = "FRZ";
 // Application title resource: the name of the configuration profile.

@@ -5,14 +5,12 @@
 #include "net/ContractList.h"
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
 #include "net/TrustedZone.h"
 
 #include <filesystem>
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 class MessageBoxes;
 class Registry;
@@ -36,7 +34,6 @@ public:
 
     Registry& registry() { return m_registry; }
     Profile& profile() { return m_profile; }
-    SettingsStore& settings() { return m_settings; }
     MessageBoxes& boxes() { return m_boxes; }
     const CommandLine& commandLine() const { return m_commandLine; }
 
@@ -69,7 +66,6 @@ public:
 private:
     Registry& m_registry;
     Profile m_profile;
-    ProfileSettingsStore m_settings;
     MessageBoxes& m_boxes;
     CommandLine m_commandLine;
     std::filesystem::path m_programPath;

@@ -69,7 +69,7 @@ int runStartup(ClientApp& app, StartupShell& shell)
         app.boxes().show(startuptext::RegistryLoadFailed, appinfo::RegistryErrorCaption, MbIcon::Error);
         return 0;
     }
-    trustLoginServer(app.profile().readString(section::General, "LoginURL"), app.trustedZone());
+    trustLoginServer(app.profile().read(profilekey::LoginURL), app.trustedZone());
     app.setCustomerNumbers(customers::normaliseStored(app.profile()).list);
     cleanUpAfterUpdate(app.profile());
     app.connection().readSettings();

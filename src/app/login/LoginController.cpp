@@ -7,7 +7,7 @@
 #include "net/LoginReplyHandler.h"
 #include "net/NetTexts.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/Dispatcher.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
@@ -47,12 +47,12 @@ LoginController::~LoginController()
 
 std::string LoginController::title(const std::string& configurationName)
 {
-    return std::string(nettext::CompanyWord) + " " + configurationName;
+    return std::string(CompanyWord) + " " + configurationName;
 }
 
 void LoginController::start()
 {
-    const std::string lastUser = m_deps.settings.readString(section::General, profilekey::LastUser, "");
+    const std::string lastUser = m_deps.settings.read(profilekey::LastUser);
     m_view.setUserName(lastUser);
     m_view.setPassword("");
     if (lastUser.empty())
@@ -119,8 +119,7 @@ void LoginController::requestCompleted()
         replyReceived();
     } else if (m_request.errorCode == 2) {
         fail(nettext::LoginOffline);
-    } else if (m_deps.settings.readString(section::General, profilekey::UseBackupURL, "") != "1" ||
-               m_redirectFollowed) {
+    } else if (m_deps.settings.read(profilekey::UseBackupURL) != "1" || m_redirectFollowed) {
         fail(m_request.errorText.empty() ? strFormat(nettext::ErrorNumber, m_request.errorCode) : m_request.errorText);
     } else {
         runBackupProcedure();
@@ -133,8 +132,8 @@ void LoginController::replyReceived()
                               m_deps.appendCustomerNumber);
     const LoginReplyOutcome outcome = handler.handle(m_request.reply);
     if (m_deps.session.loggedIn || outcome.updateAccepted) {
-        m_deps.settings.writeString(section::General, profilekey::LastUser, m_user);
-        m_deps.settings.writeString(section::General, profilekey::LoginSuccess, "1");
+        m_deps.settings.write(profilekey::LastUser, m_user);
+        m_deps.settings.write(profilekey::LoginSuccess, "1");
         finish(LoginDialogResult::LoggedIn);
         return;
     }
@@ -158,7 +157,7 @@ void LoginController::replyReceived()
 void LoginController::runBackupProcedure()
 {
     InternetRequest backup;
-    backup.address = m_deps.settings.readString(section::General, profilekey::LoginBackupURL, "");
+    backup.address = m_deps.settings.read(profilekey::LoginBackupURL);
     backup.agent = m_deps.agent;
     backup.useProxy = m_deps.useProxy;
     backup.connectTimeout = m_deps.connectTimeout;

@@ -15,21 +15,21 @@ namespace bv {
 
 class ContractList;
 class MessageBoxes;
-class SettingsStore;
+class ProfileStore;
 class UiDispatcher;
 struct SessionRecord;
 
 // What the login dialog works with; the application object provides it.
 struct LoginDependencies
 {
-    LoginDependencies(SessionRecord& session_, ContractList& contracts_, SettingsStore& settings_, MessageBoxes& boxes_,
+    LoginDependencies(SessionRecord& session_, ContractList& contracts_, ProfileStore& settings_, MessageBoxes& boxes_,
                       UiDispatcher& dispatcher_)
         : session(session_), contracts(contracts_), settings(settings_), boxes(boxes_), dispatcher(dispatcher_)
     {}
 
     SessionRecord& session;
     ContractList& contracts;
-    SettingsStore& settings;
+    ProfileStore& settings;
     MessageBoxes& boxes;
     UiDispatcher& dispatcher; // the login request reports its completion through it
     LoginEnvironment environment;

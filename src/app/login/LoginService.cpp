@@ -7,15 +7,14 @@
 #include "net/NetTexts.h"
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
 namespace bv {
 
-LoginService::LoginService(SessionRecord& session, ContractList& contracts, SettingsStore& settings,
-                           MessageBoxes& boxes, NetworkConnection& connection, LoginDialogRunner& dialog,
-                           std::string agent, bool useProxy)
+LoginService::LoginService(SessionRecord& session, ContractList& contracts, ProfileStore& settings, MessageBoxes& boxes,
+                           NetworkConnection& connection, LoginDialogRunner& dialog, std::string agent, bool useProxy)
     : m_session(session), m_contracts(contracts), m_settings(settings), m_boxes(boxes), m_connection(connection),
       m_dialog(dialog), m_agent(std::move(agent)), m_useProxy(useProxy)
 {}
@@ -25,10 +24,10 @@ bool LoginService::logIn(const std::string& loginContext, bool updatesAllowed)
     if (!m_session.sessionId.empty())
         return m_session.loggedIn;
     if (!m_connection.goOnline()) {
-        m_boxes.show(strFormat(nettext::CannotGoOnline, nettext::CompanyWord), nettext::Caption, MbIcon::Error);
+        m_boxes.show(strFormat(nettext::CannotGoOnline, CompanyWord), nettext::Caption, MbIcon::Error);
         return false;
     }
-    m_session.loginAddress = m_settings.readString(section::General, profilekey::LoginURL, "");
+    m_session.loginAddress = m_settings.read(profilekey::LoginURL);
     m_session.loginContext = loginContext;
     m_session.updatesAllowed = updatesAllowed;
     m_session.loggedIn = false;
@@ -46,7 +45,7 @@ bool LoginService::logIn(const std::string& loginContext, bool updatesAllowed)
 
 bool LoginService::checkSession(std::string& message)
 {
-    const std::string aliveUrl = m_settings.readString(section::Abrechnungsversand, profilekey::AliveURL, "");
+    const std::string aliveUrl = m_settings.read(profilekey::AliveURL);
     return checkSessionAlive(m_session, aliveUrl, m_agent, m_useProxy, message, m_routine);
 }
 

@@ -10,7 +10,7 @@ class ContractList;
 class LoginDialogRunner;
 class MessageBoxes;
 class NetworkConnection;
-class SettingsStore;
+class ProfileStore;
 struct SessionRecord;
 
 // The session operations the main window, the send dialog and the auto-update call: log in
@@ -18,7 +18,7 @@ struct SessionRecord;
 class LoginService
 {
 public:
-    LoginService(SessionRecord& session, ContractList& contracts, SettingsStore& settings, MessageBoxes& boxes,
+    LoginService(SessionRecord& session, ContractList& contracts, ProfileStore& settings, MessageBoxes& boxes,
                  NetworkConnection& connection, LoginDialogRunner& dialog, std::string agent, bool useProxy);
 
     // Logs in with the context "CMA" (main window, updates allowed) or "CSE" (send dialog, no
@@ -43,7 +43,7 @@ public:
 private:
     SessionRecord& m_session;
     ContractList& m_contracts;
-    SettingsStore& m_settings;
+    ProfileStore& m_settings;
     MessageBoxes& m_boxes;
     NetworkConnection& m_connection;
     LoginDialogRunner& m_dialog;

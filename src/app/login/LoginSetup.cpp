@@ -18,7 +18,7 @@ LoginDependencies loginDependencies(ClientApp& app, UiDispatcher& dispatcher, co
     std::string connectionName = app.connection().connectionName();
     if (connectionName.empty())
         connectionName = NetworkConnectionName;
-    LoginDependencies deps{app.session(), app.contracts(), app.settings(), app.boxes(), dispatcher};
+    LoginDependencies deps{app.session(), app.contracts(), app.profile(), app.boxes(), dispatcher};
     deps.environment = {appinfo::VersionText, browserVersion, app.osDescription(), appinfo::LanguageCode,
                         connectionName};
     deps.agent = appinfo::ProgramTitle;
@@ -32,7 +32,7 @@ LoginDependencies loginDependencies(ClientApp& app, UiDispatcher& dispatcher, co
 
 LoginService makeLoginService(ClientApp& app, LoginDialogRunner& dialog)
 {
-    return LoginService(app.session(), app.contracts(), app.settings(), app.boxes(), app.connection(), dialog,
+    return LoginService(app.session(), app.contracts(), app.profile(), app.boxes(), app.connection(), dialog,
                         appinfo::ProgramTitle, app.useProxy());
 }
 

@@ -10,6 +10,5 @@ inline constexpr const char* LockedOutFormat =
     "La connexion n'a pas pu être établie !\n\nSi vous avez oublié votre mot de passe, veuillez vous adresser à la "
     "ligne d'assistance %s.";
 // Service-line number when the deployment has configured none.
-inline constexpr const char* DefaultServiceline = "0848 000 000";
 
 } // namespace bv::logintext

@@ -16,7 +16,7 @@
 #include "net/RemoteWrite.h"
 #include "net/ReplyLines.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "net/UrlEscape.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
@@ -27,9 +27,6 @@
 namespace bv {
 
 namespace {
-
-// The upload service address (section Abrechnungsversand).
-const char* const UploadUrlKey = "URL";
 
 // How long a request of another start waits for a window of the client to become active.
 constexpr std::chrono::milliseconds ActiveWindowWait{500};
@@ -54,7 +51,7 @@ MainWindowContext mainWindowContext(ClientApp& app, UiDispatcher& ui)
 {
     return {app.session(),
             app.contracts(),
-            app.settings(),
+            app.profile(),
             app.boxes(),
             app.connection(),
             app.popup(),
@@ -124,8 +121,7 @@ void MainWindowController::loginFailed()
         return;
     }
     if (session.lockedOut) {
-        const std::string phone =
-            m_context.settings.readString(section::General, profilekey::ServicelineTel, logintext::DefaultServiceline);
+        const std::string phone = m_context.settings.read(profilekey::ServicelineTel);
         m_context.boxes.show(strFormat(logintext::LockedOutFormat, phone.c_str()), mainwindowtext::Caption,
                              MbIcon::Error);
     } else if (!session.cancelled) {
@@ -142,7 +138,7 @@ bool MainWindowController::runRequestFile(const std::string& path)
                              mainwindowtext::Caption, MbIcon::Error);
         return false;
     }
-    const std::string requestUrl = m_context.settings.readString(section::General, profilekey::RequestURL, "");
+    const std::string requestUrl = m_context.settings.read(profilekey::RequestURL);
     const std::string address = strFormat(mainwindowtext::RequestAddressFormat, requestUrl.c_str(),
                                           urlEscape(m_context.contracts.selectedNumber()).c_str(),
                                           m_context.session.sessionId.c_str(), urlEscape(path).c_str());
@@ -153,11 +149,11 @@ bool MainWindowController::runRequestFile(const std::string& path)
 std::vector<std::string> MainWindowController::trustedAddresses() const
 {
     std::vector<std::string> addresses{
-        m_context.settings.readString(section::General, profilekey::LoginURL, ""),
+        m_context.settings.read(profilekey::LoginURL),
         m_context.session.loginAddress,
         m_context.session.startAddress,
-        m_context.settings.readString(section::General, profilekey::RequestURL, ""),
-        m_context.settings.readString(section::Abrechnungsversand, UploadUrlKey, ""),
+        m_context.settings.read(profilekey::RequestURL),
+        m_context.settings.read(profilekey::URL),
     };
     std::erase_if(addresses, [](const std::string& address) { return address.empty(); });
     return addresses;
@@ -307,22 +303,21 @@ void MainWindowController::onDestroy()
 
 void MainWindowController::restorePlacement()
 {
-    SettingsStore& settings = m_context.settings;
-    const WindowPlacement placement = placeMainWindow(
-        settings.readInt(section::WindowPos, profilekey::x, 0), settings.readInt(section::WindowPos, profilekey::y, 0),
-        settings.readInt(section::WindowPos, profilekey::cx, MainWindowMinWidth),
-        settings.readInt(section::WindowPos, profilekey::cy, MainWindowMinHeight), m_view.workArea());
+    ProfileStore& settings = m_context.settings;
+    const WindowPlacement placement =
+        placeMainWindow(settings.readInt(profilekey::x), settings.readInt(profilekey::y),
+                        settings.readInt(profilekey::cx), settings.readInt(profilekey::cy), m_view.workArea());
     m_view.placeWindow(placement);
 }
 
 void MainWindowController::savePlacement()
 {
-    SettingsStore& settings = m_context.settings;
+    ProfileStore& settings = m_context.settings;
     const ScreenRect rect = m_view.windowRect();
-    settings.writeInt(section::WindowPos, profilekey::x, rect.left);
-    settings.writeInt(section::WindowPos, profilekey::y, rect.top);
-    settings.writeInt(section::WindowPos, profilekey::cx, rect.right - rect.left);
-    settings.writeInt(section::WindowPos, profilekey::cy, rect.bottom - rect.top);
+    settings.writeInt(profilekey::x, rect.left);
+    settings.writeInt(profilekey::y, rect.top);
+    settings.writeInt(profilekey::cx, rect.right - rect.left);
+    settings.writeInt(profilekey::cy, rect.bottom - rect.top);
 }
 
 } // namespace bv

@@ -16,7 +16,7 @@ class ContractList;
 class LoginService;
 class MessageBoxes;
 class NetworkConnection;
-class SettingsStore;
+class ProfileStore;
 class UiDispatcher;
 struct PageCommandMemory;
 struct PopupProperties;
@@ -27,7 +27,7 @@ struct MainWindowContext
 {
     SessionRecord& session;
     ContractList& contracts;
-    SettingsStore& settings;
+    ProfileStore& settings;
     MessageBoxes& boxes;
     NetworkConnection& connection;
     PopupProperties& popup;

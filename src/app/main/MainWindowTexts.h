@@ -1,10 +1,11 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // User-visible texts and fixed words of the main window, word for word as the client shows them.
 namespace bv::mainwindowtext {
 
-inline constexpr const char* Caption = "brevalis";
-
+inline constexpr const char* Caption = CompanyWord;
 
 // Request files.
 inline constexpr const char* RequestOpenFailed =
@@ -25,13 +26,13 @@ inline constexpr const char* InstanceCovered =
     "erneut.";
 
 // Window menu (the system menu of the original window) and the information dialog.
-inline constexpr const char* MenuTitle = "brevalis";
+inline constexpr const char* MenuTitle = CompanyWord;
 inline constexpr const char* MenuInfo = "&Info";
 inline constexpr const char* MenuConfiguration = "&Configuration";
 inline constexpr const char* InfoTitle = "Info";
 
 // Popup windows of the web application are titled with the company word.
-inline constexpr const char* PopupTitle = "brevalis";
+inline constexpr const char* PopupTitle = CompanyWord;
 
 inline constexpr const char* BlankPage = "about:blank";
 

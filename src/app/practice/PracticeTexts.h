@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // Messages, captions and fixed names of the practice-software send interface.
 namespace bv::practicetext {
 
-inline constexpr const char* Caption = "brevalis";
+inline constexpr const char* Caption = CompanyWord;
 inline constexpr const char* DirectoryCaption = "Hinweis";
 
 inline constexpr const char* ControlFileNotOpened = "Die Steuerdatei %s konnte nicht ge\xC3\xB6"

@@ -2,7 +2,7 @@
 
 #include "app/receipt/ReceiptTexts.h"
 #include "billing/CAbrechnungsDatei.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
@@ -19,8 +19,6 @@ namespace {
 
 constexpr int MaxZoom = 1600;
 constexpr int MinZoom = 1;
-constexpr int DefaultWidth = 810;
-constexpr int DefaultHeight = 572;
 constexpr const char* AnswerPrefix = "beleg\t";
 
 // The scanned page may be reduced to this many bits per pixel; other values keep its depth.
@@ -70,20 +68,20 @@ void ReceiptController::error(const std::string& text)
 
 void ReceiptController::open()
 {
-    Profile& profile = m_deps.profile;
-    const std::string tmpDir = profile.readString(section::RZAnlagen, profilekey::TmpDir);
+    ProfileStore& profile = m_deps.profile;
+    const std::string tmpDir = profile.read(profilekey::TmpDir);
     if (tmpDir.empty()) {
         error(t::NoTmpDir);
         close(false);
         return;
     }
-    if (!profile.exists(section::Scanner, t::SELECTSOURCE)) {
+    if (!profile.exists(profilekey::SELECTSOURCE)) {
         error(t::NoSelectSource);
         m_selectSourceShown = false;
     } else {
-        m_selectSourceShown = iequals(profile.readString(section::Scanner, t::SELECTSOURCE, "FALSE"), "TRUE");
+        m_selectSourceShown = iequals(profile.read(profilekey::SELECTSOURCE), "TRUE");
     }
-    m_source = profile.readString(section::Scanner, t::TwnSourceName);
+    m_source = profile.read(profilekey::TwnSourceName);
 
     m_workingCopy = (std::filesystem::path(tmpDir) / std::filesystem::path(m_entry.receiptPath).stem()).string();
     m_workingCopy += ".tmp";
@@ -124,10 +122,8 @@ void ReceiptController::open()
     m_view.setDateText(m_date);
     m_view.setAmountText(amountText(m_entry.amount));
 
-    m_view.placeWindow(placeMainWindow(profile.readInt(section::SVWindowPos, profilekey::x, 0),
-                                       profile.readInt(section::SVWindowPos, profilekey::y, 0),
-                                       profile.readInt(section::SVWindowPos, profilekey::cx, DefaultWidth),
-                                       profile.readInt(section::SVWindowPos, profilekey::cy, DefaultHeight),
+    m_view.placeWindow(placeMainWindow(profile.readInt(profilekey::receiptX), profile.readInt(profilekey::receiptY),
+                                       profile.readInt(profilekey::receiptCx), profile.readInt(profilekey::receiptCy),
                                        m_view.workArea()));
     m_opened = true;
     updateControls();
@@ -243,25 +239,25 @@ void ReceiptController::updateControls()
 
 bool ReceiptController::acquirePage()
 {
-    Profile& profile = m_deps.profile;
-    const auto flag = [&](const char* key, const char* missingText, bool missingValue) {
-        if (!profile.exists(section::Scanner, key)) {
+    ProfileStore& profile = m_deps.profile;
+    const auto flag = [&](const ProfileKey& key, const char* missingText, bool missingValue) {
+        if (!profile.exists(key)) {
             error(missingText);
             return missingValue;
         }
-        return iequals(profile.readString(section::Scanner, key), "TRUE");
+        return iequals(profile.read(key), "TRUE");
     };
-    const bool median = flag(t::MEDIANFILTER, t::NoMedianFilter, true);
-    const bool showUi = flag(t::SHOW_USER_INTERFACE, t::NoShowUserInterface, false);
+    const bool median = flag(profilekey::MEDIANFILTER, t::NoMedianFilter, true);
+    const bool showUi = flag(profilekey::SHOW_USER_INTERFACE, t::NoShowUserInterface, false);
     ScanSettings settings;
-    settings.xResolution = profile.readInt(section::Scanner, t::XRESOLUTION, 120);
-    settings.yResolution = profile.readInt(section::Scanner, t::YRESOLUTION, 120);
-    settings.pixelType = profile.readInt(section::Scanner, t::PIXELTYPE, 4);
-    settings.units = profile.readInt(section::Scanner, t::UNITS, 0);
-    settings.supportedSizes = profile.readInt(section::Scanner, t::SUPPORTEDSIZES, 1);
-    settings.brightness = profile.readInt(section::Scanner, t::BRIGHTNESS, 225);
-    settings.contrast = profile.readInt(section::Scanner, t::CONTRAST, 200);
-    const int colourBits = profile.readInt(section::Scanner, t::COLOR_RESOLUTION, 4);
+    settings.xResolution = profile.readInt(profilekey::XRESOLUTION);
+    settings.yResolution = profile.readInt(profilekey::YRESOLUTION);
+    settings.pixelType = profile.readInt(profilekey::PIXELTYPE);
+    settings.units = profile.readInt(profilekey::UNITS);
+    settings.supportedSizes = profile.readInt(profilekey::SUPPORTEDSIZES);
+    settings.brightness = profile.readInt(profilekey::BRIGHTNESS);
+    settings.contrast = profile.readInt(profilekey::CONTRAST);
+    const int colourBits = profile.readInt(profilekey::COLOR_RESOLUTION);
 
     Scanner& scanner = m_deps.scanner;
     if (!scanner.open(m_deps.identity)) {
@@ -299,9 +295,9 @@ void ReceiptController::rememberSource()
     for (const ScannerSource& source : *sources) {
         if (source.name != used)
             continue;
-        m_deps.profile.writeString(section::Scanner, t::TwnSourceName, source.name);
-        m_deps.profile.writeString(section::Scanner, t::TwnProductFamily, source.family);
-        m_deps.profile.writeString(section::Scanner, t::TwnManufacturer, source.maker);
+        m_deps.profile.write(profilekey::TwnSourceName, source.name);
+        m_deps.profile.write(profilekey::TwnProductFamily, source.family);
+        m_deps.profile.write(profilekey::TwnManufacturer, source.maker);
         m_source = source.name;
     }
 }
@@ -643,11 +639,11 @@ void ReceiptController::cancel()
 void ReceiptController::writeWindowPosition()
 {
     const ScreenRect rect = m_view.windowRect();
-    Profile& profile = m_deps.profile;
-    profile.writeInt(section::SVWindowPos, profilekey::x, rect.left);
-    profile.writeInt(section::SVWindowPos, profilekey::y, rect.top);
-    profile.writeInt(section::SVWindowPos, profilekey::cx, rect.right - rect.left);
-    profile.writeInt(section::SVWindowPos, profilekey::cy, rect.bottom - rect.top);
+    ProfileStore& profile = m_deps.profile;
+    profile.writeInt(profilekey::receiptX, rect.left);
+    profile.writeInt(profilekey::receiptY, rect.top);
+    profile.writeInt(profilekey::receiptCx, rect.right - rect.left);
+    profile.writeInt(profilekey::receiptCy, rect.bottom - rect.top);
 }
 
 void ReceiptController::close(bool ok)

@@ -4,6 +4,7 @@
 #include "app/receipt/ReceiptView.h"
 #include "app/receipt/Scanner.h"
 #include "app/send/PartnerLabList.h"
+#include "config/CompanyWord.h"
 #include "billing/attachments/AttachmentEntry.h"
 
 #include <ctime>
@@ -14,20 +15,20 @@
 namespace bv {
 
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 
 // What the receipt dialog works with.
 struct ReceiptDependencies
 {
-    ReceiptDependencies(Profile& profile_, MessageBoxes& boxes_, ImageDocument& document_, Scanner& scanner_)
+    ReceiptDependencies(ProfileStore& profile_, MessageBoxes& boxes_, ImageDocument& document_, Scanner& scanner_)
         : profile(profile_), boxes(boxes_), document(document_), scanner(scanner_)
     {}
 
-    Profile& profile;
+    ProfileStore& profile;
     MessageBoxes& boxes;
     ImageDocument& document;
     Scanner& scanner;
-    std::string caption = "brevalis"; // the application title
+    std::string caption = CompanyWord; // the application title
     ScanIdentity identity;
     std::function<std::time_t()> now; // the system clock when not set
 };

@@ -77,20 +77,4 @@ inline constexpr const char* BadYear = "Das angegebene Jahr ist ungültig.";
 inline constexpr const char* FutureDate = "Das angegebene Rechnungsdatum liegt in der Zukunft.";
 inline constexpr const char* YearTooLate = "Bitte geben Sie ein gültiges Jahr vor 2038 ein.";
 
-// Scanner section values.
-inline constexpr const char* SELECTSOURCE = "SELECTSOURCE";
-inline constexpr const char* XRESOLUTION = "XRESOLUTION";
-inline constexpr const char* YRESOLUTION = "YRESOLUTION";
-inline constexpr const char* PIXELTYPE = "PIXELTYPE";
-inline constexpr const char* UNITS = "UNITS";
-inline constexpr const char* SUPPORTEDSIZES = "SUPPORTEDSIZES";
-inline constexpr const char* COLOR_RESOLUTION = "COLOR_RESOLUTION";
-inline constexpr const char* BRIGHTNESS = "BRIGHTNESS";
-inline constexpr const char* CONTRAST = "CONTRAST";
-inline constexpr const char* MEDIANFILTER = "MEDIANFILTER";
-inline constexpr const char* SHOW_USER_INTERFACE = "SHOW_USER_INTERFACE";
-inline constexpr const char* TwnSourceName = "TwnSourceName";
-inline constexpr const char* TwnProductFamily = "TwnProductFamily";
-inline constexpr const char* TwnManufacturer = "TwnManufacturer";
-
 } // namespace bv::receipttext

@@ -1,14 +1,8 @@
 #include "app/send/PartnerLabList.h"
 
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 
 namespace bv {
-
-namespace {
-
-const char* const PartnerLabSuffix = ":Partnerlabore";
-
-} // namespace
 
 PartnerLabList parsePartnerLabs(std::string_view value)
 {
@@ -32,9 +26,9 @@ PartnerLabList parsePartnerLabs(std::string_view value)
     return labs;
 }
 
-PartnerLabList loadPartnerLabs(const Profile& profile, const std::string& contractNumber)
+PartnerLabList loadPartnerLabs(const ProfileStore& profile, const std::string& contractNumber)
 {
-    return parsePartnerLabs(profile.readString(section::General, contractNumber + PartnerLabSuffix, ""));
+    return parsePartnerLabs(profile.read(profilekey::Partnerlabore, contractNumber));
 }
 
 } // namespace bv

@@ -6,7 +6,7 @@
 
 namespace bv {
 
-class Profile;
+class ProfileStore;
 
 // The partner laboratories of a contract: practices whose laboratory services are billed together
 // with the contract's own. The configuration keeps them per contract under General
@@ -25,6 +25,6 @@ using PartnerLabList = std::vector<PartnerLab>;
 PartnerLabList parsePartnerLabs(std::string_view value);
 
 // The list configured for a contract; empty when there is none.
-PartnerLabList loadPartnerLabs(const Profile& profile, const std::string& contractNumber);
+PartnerLabList loadPartnerLabs(const ProfileStore& profile, const std::string& contractNumber);
 
 } // namespace bv

@@ -29,10 +29,6 @@ namespace bv {
 
 namespace {
 
-// Configuration of the dialog (section Abrechnungsversand) with its defaults.
-const char* const EuroDefaultKey = "EuroDefault";
-constexpr int AliveTimeoutDefault = 60000;
-
 // The login context of the send dialog; it never offers updates.
 const char* const LoginContext = "CSE";
 
@@ -80,7 +76,7 @@ SendDialogController::~SendDialogController()
 
 void SendDialogController::open()
 {
-    m_euroDefault = m_deps.profile.readString(section::Abrechnungsversand, EuroDefaultKey, "0") == "1";
+    m_euroDefault = m_deps.profile.read(profilekey::EuroDefault) == "1";
     m_deps.feeValues.loadFromProfile(m_deps.profile);
     m_view.setFieldLabel(SendField::Customer, sendtext::CustomerLabelInitial);
 
@@ -195,8 +191,7 @@ bool SendDialogController::CheckVersandWaehrung(int currencyCode)
 
 void SendDialogController::fillFields()
 {
-    const SpoolFields fields =
-        spoolFields(*m_spool, m_deps.profile.readString(section::Abrechnungsversand, profilekey::BetragErgText, ""));
+    const SpoolFields fields = spoolFields(*m_spool, m_deps.profile.read(profilekey::BetragErgText));
     for (const SendFieldRow& row : fields.rows) {
         if (!row.label.empty())
             m_view.setFieldLabel(row.field, row.label);
@@ -450,10 +445,9 @@ void SendDialogController::offerUploadCancel()
 
 std::chrono::milliseconds SendDialogController::aliveTimeout() const
 {
-    const int period =
-        m_deps.profile.readInt(section::Abrechnungsversand, profilekey::AliveTimeout, AliveTimeoutDefault);
+    const int period = m_deps.profile.readInt(profilekey::AliveTimeout);
     // A period of 0 or less would check the session without pause.
-    return std::chrono::milliseconds(period > 0 ? period : AliveTimeoutDefault);
+    return std::chrono::milliseconds(period > 0 ? period : profilekey::AliveTimeout.defaultNumber());
 }
 
 std::string SendDialogController::today() const
@@ -463,7 +457,7 @@ std::string SendDialogController::today() const
 
 std::string SendDialogController::servicelineTelephone() const
 {
-    return m_deps.profile.readString(section::General, profilekey::ServicelineTel, logintext::DefaultServiceline);
+    return m_deps.profile.read(profilekey::ServicelineTel);
 }
 
 void SendDialogController::close()

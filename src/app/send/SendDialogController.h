@@ -21,7 +21,7 @@ class FeeValueTable;
 class KeepAliveTimer;
 class LoginService;
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 class UiDispatcher;
 namespace files {
 class RemovableProbe;
@@ -30,14 +30,14 @@ class RemovableProbe;
 // What the send dialog works with; the application object provides it (see SendSetup.h).
 struct SendDialogDependencies
 {
-    SendDialogDependencies(Profile& profile_, MessageBoxes& boxes_, LoginService& login_, UploadStarter& starter_,
+    SendDialogDependencies(ProfileStore& profile_, MessageBoxes& boxes_, LoginService& login_, UploadStarter& starter_,
                            UiDispatcher& dispatcher_, KeepAliveTimer& timer_, FeeValueTable& feeValues_,
                            const files::RemovableProbe& removableProbe_)
         : profile(profile_), boxes(boxes_), login(login_), starter(starter_), dispatcher(dispatcher_), timer(timer_),
           feeValues(feeValues_), removableProbe(removableProbe_)
     {}
 
-    Profile& profile;
+    ProfileStore& profile;
     MessageBoxes& boxes;
     LoginService& login;      // log in "CSE", the alive check, log out, the contract list
     UploadStarter& starter;   // starts the upload thread

@@ -5,7 +5,7 @@
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/FormatFacts.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
 #include "platform/MessageBoxes.h"
@@ -16,15 +16,7 @@
 
 namespace bv {
 
-namespace {
-
-const char* const MaxFileSizeDefault = "100000000";
-const char* const FirstEurDateDefault = "20020101";
-const char* const LastDemDateDefault = "20011231";
-
-} // namespace
-
-bool currencyRule(int currencyCode, const std::string& today, const Profile& profile, MessageBoxes& boxes)
+bool currencyRule(int currencyCode, const std::string& today, const ProfileStore& profile, MessageBoxes& boxes)
 {
     const char* warning = nullptr;
     const char* refusal = nullptr;
@@ -32,16 +24,16 @@ bool currencyRule(int currencyCode, const std::string& today, const Profile& pro
     switch (currencyCode) {
     case currency::EUR:
         // Dates are eight digits, so comparing them as text compares them as days.
-        if (profile.readString(section::Abrechnungsversand, profilekey::FirstEURDate, FirstEurDateDefault) <= today)
+        if (profile.read(profilekey::FirstEURDate) <= today)
             return true;
-        mode = profile.readInt(section::Abrechnungsversand, profilekey::EURVorUmstellung, 0);
+        mode = profile.readInt(profilekey::EURVorUmstellung);
         warning = sendtext::EuroWarn;
         refusal = sendtext::EuroRefuse;
         break;
     case currency::DM:
-        if (profile.readString(section::Abrechnungsversand, profilekey::LastDEMDate, LastDemDateDefault) >= today)
+        if (profile.read(profilekey::LastDEMDate) >= today)
             return true;
-        mode = profile.readInt(section::Abrechnungsversand, profilekey::DEMNachUmstellung, 0);
+        mode = profile.readInt(profilekey::DEMNachUmstellung);
         warning = sendtext::DmWarn;
         refusal = sendtext::DmRefuse;
         break;
@@ -71,10 +63,9 @@ bool attachmentRule(const CAbrechnungSpool& spool, MessageBoxes& boxes)
     return false;
 }
 
-bool fileSizeRule(const std::string& path, const Profile& profile, MessageBoxes& boxes)
+bool fileSizeRule(const std::string& path, const ProfileStore& profile, MessageBoxes& boxes)
 {
-    const long long limit =
-        decimalValue(profile.readString(section::Abrechnungsversand, profilekey::MaxDateiGroesse, MaxFileSizeDefault));
+    const long long limit = decimalValue(profile.read(profilekey::MaxDateiGroesse));
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     const std::uint64_t bytes = ec ? 0 : static_cast<std::uint64_t>(size);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // Every user-visible text of the send dialog and the test-file dialog, word for word, in one place.
 // The templates are printf formats filled with strFormat().
 
 namespace bv::sendtext {
 
-inline constexpr const char* Caption = "brevalis";
+inline constexpr const char* Caption = CompanyWord;
 inline constexpr const char* DialogTitle = "Envoyer la facture";
 inline constexpr const char* TestFileTitle = "Testdatei senden";
 inline constexpr const char* ChooseFileTitle = "Choisir fichier";

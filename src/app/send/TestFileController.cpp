@@ -18,7 +18,6 @@ namespace bv {
 
 namespace {
 
-const char* const UrlKey = "URL";
 // How often a cancel that waits for the thread's acknowledgement looks whether the thread ended
 // without giving one (it fails before the body, for example when the server cannot be reached).
 constexpr std::chrono::milliseconds CancelPoll{20};
@@ -48,15 +47,15 @@ std::string TestFileController::uploadUrl(const std::string& serviceUrl, const s
 
 void TestFileController::open()
 {
-    const std::string start = m_deps.profile.readString(section::Abrechnungsversand, profilekey::spooldir, "");
+    const std::string start = m_deps.profile.read(profilekey::spooldir);
     const auto chosen = m_deps.chooser.chooseFile(sendtext::ChooseFileTitle, start);
     if (!chosen || chosen->empty()) {
         close();
         return;
     }
     const std::string& path = *chosen;
-    m_block.url = uploadUrl(m_deps.profile.readString(section::Abrechnungsversand, UrlKey, ""),
-                            m_deps.contracts.selectedNumber(), m_deps.session.sessionId, path);
+    m_block.url = uploadUrl(m_deps.profile.read(profilekey::URL), m_deps.contracts.selectedNumber(),
+                            m_deps.session.sessionId, path);
     m_block.uploadFile = path;
     m_block.replyHeaders.clear();
     m_block.replyBody.clear();

@@ -12,21 +12,21 @@ namespace bv {
 class ContractList;
 class FileChooser;
 class MessageBoxes;
-class Profile;
+class ProfileStore;
 class UiDispatcher;
 struct SessionRecord;
 
 // What the test-file dialog works with; the application object provides it (see SendSetup.h).
 struct TestFileDependencies
 {
-    TestFileDependencies(Profile& profile_, MessageBoxes& boxes_, const SessionRecord& session_,
+    TestFileDependencies(ProfileStore& profile_, MessageBoxes& boxes_, const SessionRecord& session_,
                          const ContractList& contracts_, UploadStarter& starter_, UiDispatcher& dispatcher_,
                          FileChooser& chooser_)
         : profile(profile_), boxes(boxes_), session(session_), contracts(contracts_), starter(starter_),
           dispatcher(dispatcher_), chooser(chooser_)
     {}
 
-    Profile& profile;
+    ProfileStore& profile;
     MessageBoxes& boxes;
     const SessionRecord& session;
     const ContractList& contracts;

@@ -1,19 +1,18 @@
 #include "app/update/UpdateCleanup.h"
 
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "platform/Files.h"
 
-namespace bv
-{
+namespace bv {
 
-void cleanUpAfterUpdate(Profile& profile)
+void cleanUpAfterUpdate(ProfileStore& profile)
 {
-    const std::string file = profile.readString(section::General, "AutoUpdateFile");
-    if (file.empty() || profile.readString(section::General, "AutoUpdateSuccess") != "1")
+    const std::string file = profile.read(profilekey::AutoUpdateFile);
+    if (file.empty() || profile.read(profilekey::AutoUpdateSuccess) != "1")
         return;
     files::removeFile(file); // a file that is already gone is no reason to stop
-    profile.writeString(section::General, "AutoUpdateFile", "");
-    profile.writeString(section::General, "AutoUpdateSuccess", "");
+    profile.write(profilekey::AutoUpdateFile, "");
+    profile.write(profilekey::AutoUpdateSuccess, "");
 }
 
 } // namespace bv

@@ -3,7 +3,7 @@
 #include "app/update/InstallerLauncher.h"
 #include "app/update/UpdateTexts.h"
 #include "config/Profile.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
@@ -13,7 +13,6 @@ namespace bv {
 
 namespace {
 
-const char* const KeyAutoUpdateFile = "AutoUpdateFile";
 const char* const AnswerCancel = "cancel";
 
 } // namespace
@@ -132,7 +131,7 @@ void UpdateController::install()
 {
     if (m_deps.hangUp)
         m_deps.hangUp(false);
-    m_deps.settings.writeString(section::General, KeyAutoUpdateFile, m_installerFile);
+    m_deps.settings.write(profilekey::AutoUpdateFile, m_installerFile);
     // The desktop's own failure report when a file cannot be opened.
     if (const SystemError error = m_deps.launcher.openInstaller(m_installerFile))
         m_deps.boxes.show(error.text, updatetext::Caption, MbIcon::Error);

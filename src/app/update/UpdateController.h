@@ -15,19 +15,19 @@ namespace bv {
 
 class InstallerLauncher;
 class MessageBoxes;
-class SettingsStore;
+class ProfileStore;
 class UiDispatcher;
 
 // What the update dialog works with; the application object provides it.
 struct UpdateDependencies
 {
-    UpdateDependencies(MessageBoxes& boxes_, SettingsStore& settings_, UiDispatcher& dispatcher_,
+    UpdateDependencies(MessageBoxes& boxes_, ProfileStore& settings_, UiDispatcher& dispatcher_,
                        InstallerLauncher& launcher_)
         : boxes(boxes_), settings(settings_), dispatcher(dispatcher_), launcher(launcher_)
     {}
 
     MessageBoxes& boxes;
-    SettingsStore& settings;  // General AutoUpdateFile
+    ProfileStore& settings;   // General AutoUpdateFile
     UiDispatcher& dispatcher; // the download reports progress and completion through it
     InstallerLauncher& launcher;
     std::function<void(bool ask)> hangUp; // hangs dial-up connections up, asking the user or not

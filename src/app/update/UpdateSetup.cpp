@@ -8,7 +8,7 @@ namespace bv {
 
 UpdateDependencies updateDependencies(ClientApp& app, UiDispatcher& dispatcher, InstallerLauncher& launcher)
 {
-    UpdateDependencies deps(app.boxes(), app.settings(), dispatcher, launcher);
+    UpdateDependencies deps(app.boxes(), app.profile(), dispatcher, launcher);
     deps.hangUp = [&app](bool ask) { app.connection().hangUp(ask); };
     deps.temporaryDirectory = files::temporaryDirectory();
     deps.agent = appinfo::ProgramTitle;

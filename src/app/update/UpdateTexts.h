@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // Texts and fixed names of the auto-update.
 namespace bv::updatetext {
 
-inline constexpr const char* Caption = "brevalis";
+inline constexpr const char* Caption = CompanyWord;
 inline constexpr const char* Explanation =
     "Das automatische Update wird nun vom brevalis-Rechenzentrum heruntergeladen. Dieser Vorgang kann einige "
     "Minuten in Anspruch nehmen. Bitte haben Sie etwas Geduld.";

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/CompanyWord.h"
+
 // Texts and names of the attachment store and its INI files.
 namespace bv::attachmenttext {
 
-inline constexpr const char* Caption = "brevalis";
+inline constexpr const char* Caption = CompanyWord;
 inline constexpr const char* Creator = "bvals_cl";
 
 inline constexpr const char* WriteFailed = "Fehler beim Schreiben von %s\nFehler: %s";

@@ -2,6 +2,7 @@
 
 #include "billing/BillingTexts.h"
 #include "billing/CAdzException.h"
+#include "config/ProfileStore.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Process.h"
@@ -43,6 +44,11 @@ int pageNumberOf(const std::string& name, const std::string& prefix, const std::
 std::string MultiTiffExtract::splitterPathFrom(Registry& registry)
 {
     return RegistryKeyReader(registry, SplitterKey).readString(SplitterValue);
+}
+
+std::string MultiTiffExtract::splitterPathFrom(const ProfileStore& profile)
+{
+    return profile.machineValue(SplitterKey, SplitterValue);
 }
 
 MultiTiffExtract::MultiTiffExtract(MessageBoxes& boxes, std::string splitterPath, std::chrono::milliseconds waitStep)

@@ -6,6 +6,7 @@
 namespace bv {
 
 class MessageBoxes;
+class ProfileStore;
 class Registry;
 
 // Splits an extracted multi-page TIFF attachment into one file per page with the external splitter
@@ -25,6 +26,7 @@ public:
 
     // The splitter program of this machine: "SplitTiffPath" of SplitterKey, empty when absent.
     static std::string splitterPathFrom(Registry& registry);
+    static std::string splitterPathFrom(const ProfileStore& profile);
 
     // `splitterPath` empty: every split fails at the start of the process (code -139).
     MultiTiffExtract(MessageBoxes& boxes, std::string splitterPath,

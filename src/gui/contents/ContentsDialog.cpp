@@ -74,7 +74,7 @@ std::optional<std::size_t> chooseAmong(const std::vector<AttachmentReference>& r
 class QtContentsDialogs : public ContentsDialogs
 {
 public:
-    QtContentsDialogs(Profile& profile, MessageBoxes& boxes, std::string caption)
+    QtContentsDialogs(ProfileStore& profile, MessageBoxes& boxes, std::string caption)
         : m_profile(profile), m_boxes(boxes), m_caption(std::move(caption))
     {}
     void setParent(QWidget* parent) { m_parent = parent; }
@@ -89,7 +89,7 @@ public:
     }
 
 private:
-    Profile& m_profile;
+    ProfileStore& m_profile;
     MessageBoxes& m_boxes;
     std::string m_caption;
     QWidget* m_parent = nullptr;
@@ -329,7 +329,7 @@ void ContentsDialog::reject()
         m_controller->cancel();
 }
 
-bool runContentsDialog(Profile& profile, MessageBoxes& boxes, const std::string& caption, CAbrechnungsDatei& file,
+bool runContentsDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, CAbrechnungsDatei& file,
                        ContentsView variant, const PartnerLabList& labs, QWidget* parent)
 {
     FileAttachments attachments(file);

@@ -62,7 +62,7 @@ void printTable(QPrinter& printer, const TableDescription& table, const std::str
 
 // Runs the contents dialog on a billing file with the receipt dialog of this machine behind its
 // "Bearbeiten" buttons; true after OK (the decisions are then written).
-bool runContentsDialog(Profile& profile, MessageBoxes& boxes, const std::string& caption, CAbrechnungsDatei& file,
+bool runContentsDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, CAbrechnungsDatei& file,
                        ContentsView variant, const PartnerLabList& labs, QWidget* parent = nullptr);
 
 } // namespace bv

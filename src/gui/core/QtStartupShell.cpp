@@ -21,7 +21,7 @@ void QtStartupShell::runSetupDialog(ClientApp& app)
 
 void QtStartupShell::runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker)
 {
-    CurlUploadStarter uploads(app.settings());
+    CurlUploadStarter uploads(app.profile());
     MainWindowServices services;
     // Opened from the main window: the configured spool directory as it is at that moment.
     services.sendDialog = [&](QWidget* parent) {
@@ -34,7 +34,7 @@ void QtStartupShell::runMainWindow(ClientApp& app, const std::string& startReque
 
 void QtStartupShell::runSendDialog(ClientApp& app, const SendDialogMode& mode)
 {
-    CurlUploadStarter uploads(app.settings());
+    CurlUploadStarter uploads(app.profile());
     const std::string nextPage = bv::runSendDialog(app, mode, uploads);
     // Without a main window behind it, the send dialog opens one on the page the billing centre named.
     if (mode.standalone && !nextPage.empty())

@@ -1,6 +1,7 @@
 #include "gui/receipt/ReceiptDialog.h"
 
 #include "app/receipt/ReceiptTexts.h"
+#include "config/CompanyWord.h"
 #include "gui/imaging/MagickImageDocument.h"
 #include "gui/scanning/SaneScanner.h"
 
@@ -377,14 +378,14 @@ void ReceiptDialog::reject()
         m_controller->cancel();
 }
 
-bool runReceiptDialog(Profile& profile, MessageBoxes& boxes, const std::string& caption, AttachmentEntry& entry,
+bool runReceiptDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, AttachmentEntry& entry,
                       int mode, const PartnerLabList& labs, QWidget* parent)
 {
     MagickImageDocument document;
     SaneScanner scanner;
     ReceiptDependencies deps(profile, boxes, document, scanner);
     deps.caption = caption;
-    deps.identity = {t::Title, "bvals_cl", t::Title, "brevalis"};
+    deps.identity = {t::Title, "bvals_cl", t::Title, CompanyWord};
     ReceiptDialog dialog(deps, entry, mode, labs, parent);
     return dialog.run();
 }

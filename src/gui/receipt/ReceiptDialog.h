@@ -94,7 +94,7 @@ private:
 
 // Runs the receipt dialog for one entry with the image document and scanner of this machine
 // (ImageMagick and SANE); true after OK.
-bool runReceiptDialog(Profile& profile, MessageBoxes& boxes, const std::string& caption, AttachmentEntry& entry,
+bool runReceiptDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, AttachmentEntry& entry,
                       int mode, const PartnerLabList& labs, QWidget* parent = nullptr);
 
 } // namespace bv

@@ -292,8 +292,8 @@ TEST_F(ContentsControllerTest, ColumnsOfEachVariant)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(static_cast<int>(&r - rows.data()));
-        profile.writeString(section::RZAnlagen, profilekey::LaborLeistungenTyp, r.kind);
-        profile.writeString(section::Abrechnungsversand, profilekey::BetragErgText, r.amountNote);
+        profile.writeString(section::RZAnlagen, profilekey::LaborLeistungenTyp.name, r.kind);
+        profile.writeString(section::Abrechnungsversand, profilekey::BetragErgText.name, r.amountNote);
         attachments.invoices.clear();
         if (r.foreignIni)
             attachments.invoices[0].refs = {{"a.tif", dir.write("a.ini", "[GENERAL]\r\nErsteller=praxis\r\n"), -1}};
@@ -319,7 +319,7 @@ TEST_F(ContentsControllerTest, RowsOfInvoicesAndTheirServicesWithTheSumRow)
     file.add(1, 121, {}).set(1, 121, 3, "Kasse").set(1, 121, 2, "Ida");
     file.add(1, 500, {{"Fremdlabor", 1234}, {"Dentallabor", 5}});
     file.set(2, 100, 0, "Solo").set(2, 100, 1, "Ola").set(2, 110, 0, "").set(2, 110, 1, "");
-    profile.writeString(section::RZAnlagen, profilekey::StrictCheck, "0");
+    profile.writeString(section::RZAnlagen, profilekey::StrictCheck.name, "0");
     open(load(file), ContentsView::NumberedLaboratory, OneLab);
 
     const auto texts = [&](const std::string& key) {
@@ -348,7 +348,7 @@ TEST_F(ContentsControllerTest, RowsOfInvoicesAndTheirServicesWithTheSumRow)
 
 TEST_F(ContentsControllerTest, DefaultKindIsExternalWhenTheFileHasMarked0100Records)
 {
-    profile.writeString(section::RZAnlagen, profilekey::LaborLeistungenTyp, "Ebenso");
+    profile.writeString(section::RZAnlagen, profilekey::LaborLeistungenTyp.name, "Ebenso");
     LabFile plainFile(1);
     EXPECT_EQ(open(load(plainFile), ContentsView::NumberedLaboratory).defaultKind(), 'E');
     LabFile marked(1);
@@ -468,7 +468,7 @@ TEST_F(ContentsControllerTest, OkWritesTheDecisionsAndCancelWritesNothing)
 TEST_F(ContentsControllerTest, InvoicesWithoutServicesHaveNoButtonWhateverStrictCheckSays)
 {
     for (const char* strict : {"1", "0"}) {
-        profile.writeString(section::RZAnlagen, profilekey::StrictCheck, strict);
+        profile.writeString(section::RZAnlagen, profilekey::StrictCheck.name, strict);
         LabFile file(1);
         file.add(0, 500, {{"Material", 100}});
         open(load(file), ContentsView::NumberedLaboratory, OneLab);

@@ -53,7 +53,7 @@ struct LoginCentreTest : ::testing::Test
     bv::testing::BillingCentre centre;
     bv::SessionRecord session;
     bv::ContractList contracts;
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     bv::test::RecordingBoxes boxes;
     bv::QueueDispatcher dispatcher;
     bv::test::FakeLoginView view;

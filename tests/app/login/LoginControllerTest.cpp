@@ -51,7 +51,7 @@ struct LoginControllerTest : ::testing::Test
 
     bv::SessionRecord session;
     bv::ContractList contracts;
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     bv::test::RecordingBoxes boxes;
     bv::QueueDispatcher dispatcher;
     bv::test::FakeLoginView view;

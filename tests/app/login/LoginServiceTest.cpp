@@ -49,7 +49,7 @@ struct LoginServiceTest : ::testing::Test
 
     bv::SessionRecord session;
     bv::ContractList contracts;
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     bv::test::RecordingBoxes boxes;
     OfflineProbe probe;
     bv::DialUp dialUp;

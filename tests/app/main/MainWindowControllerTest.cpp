@@ -69,7 +69,7 @@ struct MainWindowControllerTest : ::testing::Test
 
     SessionRecord session;
     ContractList contracts;
-    test::MapSettingsStore settings;
+    test::MemoryProfileStore settings;
     test::RecordingBoxes boxes;
     test::NetworkProbeOnline probe;
     test::FakeDialUp dialUp;

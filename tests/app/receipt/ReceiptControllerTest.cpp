@@ -29,10 +29,10 @@ protected:
     {
         setenv("TZ", "UTC", 1);
         tzset();
-        profile.writeString(section::RZAnlagen, profilekey::TmpDir, dir.file("tmp").string());
-        profile.writeString(section::Scanner, t::SELECTSOURCE, "TRUE");
-        profile.writeString(section::Scanner, t::MEDIANFILTER, "FALSE");
-        profile.writeString(section::Scanner, t::SHOW_USER_INTERFACE, "FALSE");
+        profile.writeString(section::RZAnlagen, profilekey::TmpDir.name, dir.file("tmp").string());
+        profile.writeString(section::Scanner, bv::profilekey::SELECTSOURCE.name, "TRUE");
+        profile.writeString(section::Scanner, bv::profilekey::MEDIANFILTER.name, "FALSE");
+        profile.writeString(section::Scanner, bv::profilekey::SHOW_USER_INTERFACE.name, "FALSE");
         entry.receiptPath = dir.file("00030001.tif").string();
         entry.amount = 12345;
     }
@@ -73,7 +73,7 @@ const PartnerLabList TwoLabs = {{"123456", "Labor Nord"}, {"654321", "Labor Süd
 
 TEST_F(ReceiptControllerTest, OpeningNeedsTmpDirAndNamesTheWorkingCopyAfterTheReceipt)
 {
-    profile.writeString(section::RZAnlagen, profilekey::TmpDir, "");
+    profile.writeString(section::RZAnlagen, profilekey::TmpDir.name, "");
     open(2);
     EXPECT_EQ(boxes.texts(), std::vector<std::string>{t::NoTmpDir});
     EXPECT_EQ(boxes.boxes[0].caption, "brevalis-Client 1.5.1");
@@ -81,7 +81,7 @@ TEST_F(ReceiptControllerTest, OpeningNeedsTmpDirAndNamesTheWorkingCopyAfterTheRe
 
     boxes.boxes.clear();
     view.closedWith = 0;
-    profile.writeString(section::RZAnlagen, profilekey::TmpDir, dir.file("tmp").string());
+    profile.writeString(section::RZAnlagen, profilekey::TmpDir.name, dir.file("tmp").string());
     ReceiptController& c = open(2, TwoLabs);
     EXPECT_EQ(c.workingCopy(), dir.file("tmp/00030001.tmp").string());
     EXPECT_TRUE(std::filesystem::is_directory(dir.file("tmp")));
@@ -99,9 +99,9 @@ TEST_F(ReceiptControllerTest, SelectSourceIsShownOnlyWhenConfigured)
     for (const auto& [value, shown, message] : rows) {
         boxes.boxes.clear();
         if (value)
-            profile.writeString(section::Scanner, t::SELECTSOURCE, *value);
+            profile.writeString(section::Scanner, bv::profilekey::SELECTSOURCE.name, *value);
         else
-            registry.registry().deleteValue(profile.sectionKey(section::Scanner), t::SELECTSOURCE);
+            registry.registry().deleteValue(profile.sectionKey(section::Scanner), bv::profilekey::SELECTSOURCE.name);
         open(2);
         EXPECT_EQ(view.visible[ReceiptButton::SelectSource], shown) << value.value_or("missing");
         EXPECT_EQ(boxes.texts() == std::vector<std::string>{t::NoSelectSource}, message);
@@ -202,10 +202,10 @@ TEST_F(ReceiptControllerTest, ControlsFollowDocumentPageZoomAndFlags)
 
 TEST_F(ReceiptControllerTest, ScanningBuildsTheWorkingCopyPageByPage)
 {
-    profile.writeInt(section::Scanner, t::XRESOLUTION, 150);
-    profile.writeInt(section::Scanner, t::PIXELTYPE, 1);
-    profile.writeInt(section::Scanner, t::COLOR_RESOLUTION, 8);
-    profile.writeString(section::Scanner, t::MEDIANFILTER, "TRUE");
+    profile.writeInt(section::Scanner, bv::profilekey::XRESOLUTION.name, 150);
+    profile.writeInt(section::Scanner, bv::profilekey::PIXELTYPE.name, 1);
+    profile.writeInt(section::Scanner, bv::profilekey::COLOR_RESOLUTION.name, 8);
+    profile.writeString(section::Scanner, bv::profilekey::MEDIANFILTER.name, "TRUE");
     ReceiptController& c = open(2);
     c.scan();
     EXPECT_TRUE(c.receiptFlag() && view.receiptChecked);
@@ -224,8 +224,8 @@ TEST_F(ReceiptControllerTest, ScanningBuildsTheWorkingCopyPageByPage)
     EXPECT_EQ(document.bitmap, "s3");
     EXPECT_EQ(scanner.opened, scanner.closed);
     // The scanner used is remembered.
-    EXPECT_EQ(profile.readString(section::Scanner, t::TwnSourceName), "test:0");
-    EXPECT_EQ(profile.readString(section::Scanner, t::TwnManufacturer), "Noname");
+    EXPECT_EQ(profile.readString(section::Scanner, bv::profilekey::TwnSourceName.name), "test:0");
+    EXPECT_EQ(profile.readString(section::Scanner, bv::profilekey::TwnManufacturer.name), "Noname");
     EXPECT_TRUE(boxes.boxes.empty());
 }
 
@@ -233,7 +233,7 @@ TEST_F(ReceiptControllerTest, ColourDepthOutsideOneToTwentyFourIsKept)
 {
     for (int bits : {0, 32, 25}) {
         document.steps.clear();
-        profile.writeInt(section::Scanner, t::COLOR_RESOLUTION, bits);
+        profile.writeInt(section::Scanner, bv::profilekey::COLOR_RESOLUTION.name, bits);
         open(2).scan();
         EXPECT_TRUE(document.steps.empty()) << bits;
     }
@@ -242,13 +242,13 @@ TEST_F(ReceiptControllerTest, ColourDepthOutsideOneToTwentyFourIsKept)
 TEST_F(ReceiptControllerTest, MissingScannerFlagsAreReportedAndTakeTheirDefaults)
 {
     const std::string key = profile.sectionKey(section::Scanner);
-    registry.registry().deleteValue(key, t::MEDIANFILTER);
-    registry.registry().deleteValue(key, t::SHOW_USER_INTERFACE);
+    registry.registry().deleteValue(key, bv::profilekey::MEDIANFILTER.name);
+    registry.registry().deleteValue(key, bv::profilekey::SHOW_USER_INTERFACE.name);
     open(2).scan();
     EXPECT_EQ(boxes.texts(), (std::vector<std::string>{t::NoMedianFilter, t::NoShowUserInterface}));
     EXPECT_EQ(document.steps.back(), "median");
     EXPECT_FALSE(scanner.shownUi);
-    profile.writeString(section::Scanner, t::SHOW_USER_INTERFACE, "true");
+    profile.writeString(section::Scanner, bv::profilekey::SHOW_USER_INTERFACE.name, "true");
     controller->scan();
     EXPECT_TRUE(scanner.shownUi);
 }
@@ -291,7 +291,7 @@ TEST_F(ReceiptControllerTest, SelectingTheScannerUsesItForTheNextScan)
     c.selectSource();
     c.scan();
     EXPECT_EQ(scanner.selected, "test:1");
-    EXPECT_EQ(profile.readString(section::Scanner, t::TwnManufacturer), "Other");
+    EXPECT_EQ(profile.readString(section::Scanner, bv::profilekey::TwnManufacturer.name), "Other");
     scanner.listOk = false;
     c.selectSource();
     EXPECT_EQ(boxes.texts().back(), "Fehler bei der Auswahl des Scanners  aufgetreten.");
@@ -424,14 +424,14 @@ TEST_F(ReceiptControllerTest, CancelStillWritesTheEditedDocumentAndAFailedCopyKe
 
 TEST_F(ReceiptControllerTest, WindowPositionIsRestoredAndWrittenBack)
 {
-    profile.writeInt(section::SVWindowPos, profilekey::x, 100);
-    profile.writeInt(section::SVWindowPos, profilekey::y, 50);
-    profile.writeInt(section::SVWindowPos, profilekey::cx, 700);
-    profile.writeInt(section::SVWindowPos, profilekey::cy, 900);
+    profile.writeInt(section::SVWindowPos, profilekey::x.name, 100);
+    profile.writeInt(section::SVWindowPos, profilekey::y.name, 50);
+    profile.writeInt(section::SVWindowPos, profilekey::cx.name, 700);
+    profile.writeInt(section::SVWindowPos, profilekey::cy.name, 900);
     open(2).cancel();
     EXPECT_EQ(view.placement, (WindowPlacement{100, 50, 810, 900, false, false}));
-    EXPECT_EQ(profile.readInt(section::SVWindowPos, profilekey::x, -1), 10);
-    EXPECT_EQ(profile.readInt(section::SVWindowPos, profilekey::cy, -1), 600);
+    EXPECT_EQ(profile.readInt(section::SVWindowPos, profilekey::x.name, -1), 10);
+    EXPECT_EQ(profile.readInt(section::SVWindowPos, profilekey::cy.name, -1), 600);
     view.area = {0, 0, 800, 600};
     open(2);
     EXPECT_TRUE(view.placement.maximise);

@@ -106,7 +106,7 @@ TEST_F(SendDialogTest, SpoolTypesThisEditionDoesNotSendAreRefused)
          MbIcon::Warning, false},
         {"RZ0003.001", samples::ddsFile(2, 2828), wrongType, MbIcon::Error, false},
     };
-    profile.writeString(section::General, profilekey::ServicelineTel, "021 555 00 00");
+    profile.writeString(section::General, profilekey::ServicelineTel.name, "021 555 00 00");
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir("bv-send-refused-");
@@ -156,7 +156,7 @@ TEST_F(SendDialogTest, BillingFileErrorsAreReportedWithTheServiceLine)
 TEST_F(SendDialogTest, ChzFieldsShowSummaryAndLastTransmission)
 {
     writeChz("abrechnung.chz");
-    profile.writeString(section::Abrechnungsversand, profilekey::BetragErgText, "TVA incl.");
+    profile.writeString(section::Abrechnungsversand, profilekey::BetragErgText.name, "TVA incl.");
     profile.writeString(section::Abrechnungsversand, "004711:last_stapel", "11");
     profile.writeString(section::Abrechnungsversand, "004711:last_send", "20240301:101530");
     auto dialog = openDialog();
@@ -298,7 +298,7 @@ TEST_F(SendDialogTest, FileSizeRuleNamesBothSizesInMegabytes)
 
     fs::resize_file(big, 100000000); // the limit itself still goes
     EXPECT_TRUE(dialog->CheckFileSize(big.string()));
-    profile.writeString(section::Abrechnungsversand, profilekey::MaxDateiGroesse, "5000000000");
+    profile.writeString(section::Abrechnungsversand, profilekey::MaxDateiGroesse.name, "5000000000");
     fs::resize_file(big, 4000000000);
     EXPECT_TRUE(dialog->CheckFileSize(big.string())) << "a limit beyond 32 bits must not wrap";
     EXPECT_EQ(boxes.boxes.size(), 1u);
@@ -319,7 +319,7 @@ TEST_F(SendDialogTest, StandaloneDialogLogsInWithoutUpdates)
 
 TEST_F(SendDialogTest, FailedLoginClosesWithTheConnectionMessage)
 {
-    profile.writeString(section::General, profilekey::ServicelineTel, "021 555 00 00");
+    profile.writeString(section::General, profilekey::ServicelineTel.name, "021 555 00 00");
     struct Row
     {
         LoginDialogResult result;
@@ -425,7 +425,7 @@ TEST_F(SendDialogTest, ConfirmedChzTransmissionIsBookedAndNamesTheNextPage)
 {
     const std::string chz = samples::chzFile({});
     spool.write("abrechnung.chz", chz);
-    profile.writeString(section::Abrechnungsversand, profilekey::AliveTimeout, "30000");
+    profile.writeString(section::Abrechnungsversand, profilekey::AliveTimeout.name, "30000");
     starter.reply.body = ConfirmReply;
     starter.hold.reset();
     auto dialog = openDialog();
@@ -522,7 +522,7 @@ TEST_F(SendDialogTest, StandaloneDialogSendsWithoutAliveCheck)
 TEST_F(SendDialogTest, TooLargeFileKeepsTheDialogOpenForAnotherTry)
 {
     writeChz("a.chz");
-    profile.writeString(section::Abrechnungsversand, profilekey::MaxDateiGroesse, "10");
+    profile.writeString(section::Abrechnungsversand, profilekey::MaxDateiGroesse.name, "10");
     auto dialog = openDialog();
     dialog->send();
     EXPECT_FALSE(dialog->closed());

@@ -11,7 +11,7 @@
 #include "net/ContractList.h"
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
 #include "registry/TempDir.h"
@@ -60,10 +60,10 @@ struct SendDialogFixture : ::testing::Test
 {
     SendDialogFixture()
     {
-        profile.writeString(section::General, profilekey::UseLan, "1");
-        profile.writeString(section::General, profilekey::LoginSuccess, "1");
+        profile.writeString(section::General, profilekey::UseLan.name, "1");
+        profile.writeString(section::General, profilekey::LoginSuccess.name, "1");
         profile.writeString(section::Abrechnungsversand, "URL", "http://centre.test/upload");
-        profile.writeString(section::Abrechnungsversand, profilekey::AliveURL, "http://centre.test/alive");
+        profile.writeString(section::Abrechnungsversand, profilekey::AliveURL.name, "http://centre.test/alive");
         connection.readSettings();
         session.sessionId = "S1";
         session.loggedIn = true;
@@ -122,7 +122,7 @@ struct SendDialogFixture : ::testing::Test
     RecordingMessageBoxes boxes;
     SessionRecord session;
     ContractList contracts;
-    ProfileSettingsStore settings{profile};
+    ProfileStore& settings = profile;
     NetworkProbe probe;
     DialUp dialUp;
     NetworkConnection connection{settings, boxes, probe, dialUp};

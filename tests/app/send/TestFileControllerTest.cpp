@@ -51,7 +51,7 @@ struct TestFileTest : ::testing::Test
     TestFileTest()
     {
         profile.writeString(section::Abrechnungsversand, "URL", "http://centre.test/upload");
-        profile.writeString(section::Abrechnungsversand, profilekey::spooldir, "/srv/spool/");
+        profile.writeString(section::Abrechnungsversand, profilekey::spooldir.name, "/srv/spool/");
         session.sessionId = "S1";
         contracts.replaceFrom("004711=Praxis", [](const std::string&) {});
     }

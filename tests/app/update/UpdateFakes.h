@@ -2,7 +2,7 @@
 
 #include "app/update/InstallerLauncher.h"
 #include "app/update/UpdateView.h"
-#include "net/SettingsStore.h"
+#include "registry/MemoryProfileStore.h"
 #include "platform/Text.h"
 
 #include <map>
@@ -33,30 +33,6 @@ struct FakeLauncher : InstallerLauncher
 };
 
 // Profile values in a map, "section/key" -> value.
-struct MapSettings : SettingsStore
-{
-    std::string readString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const override
-    {
-        const auto it = values.find(section + "/" + key);
-        return it == values.end() ? defaultValue : it->second;
-    }
-    int readInt(const std::string& section, const std::string& key, int defaultValue) const override
-    {
-        const auto it = values.find(section + "/" + key);
-        return it == values.end() ? defaultValue : decimalInt(it->second);
-    }
-    bool writeString(const std::string& section, const std::string& key, const std::string& value) override
-    {
-        values[section + "/" + key] = value;
-        return true;
-    }
-    bool writeInt(const std::string& section, const std::string& key, int value) override
-    {
-        return writeString(section, key, std::to_string(value));
-    }
-
-    std::map<std::string, std::string> values;
-};
+using MapSettings = MemoryProfileStore;
 
 } // namespace bv::test

@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     SessionRecord session;
     ContractList contracts;
-    test::MapSettingsStore settings;
+    test::MemoryProfileStore settings;
     settings.values["General/LoginURL"] = "https://centre.example.ch/login";
     settings.values["General/UseLan"] = "1";
     settings.values["General/LoginSuccess"] = "1";

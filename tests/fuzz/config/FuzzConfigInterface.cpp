@@ -38,7 +38,7 @@ struct Scratch
         dir = pattern;
         registry = std::make_unique<bv::Registry>(dir / "machine.reg", dir / "user.reg");
         profile = std::make_unique<bv::Profile>(*registry);
-        profile->writeString(bv::section::General, bv::profilekey::Kundennummer, "000012;000034");
+        profile->writeString(bv::section::General, bv::profilekey::Kundennummer.name, "000012;000034");
         profile->writeString(bv::section::Abrechnungsversand, "000012:last_stapel", "9998");
         std::atexit([] {
             std::error_code ignored;

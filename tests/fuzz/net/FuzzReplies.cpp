@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view reply(reinterpret_cast<const char*>(data), size);
 
     bv::test::RecordingBoxes boxes;
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     settings.failWrites = size % 2 == 1;
     for (std::size_t i = 0; i < 8; ++i)
         boxes.answers.push_back(i % 2 ? bv::MbResult::Yes : bv::MbResult::No);

@@ -72,7 +72,7 @@ private slots:
     {
         bv::TempRegistry registry;
         bv::Profile profile(registry.registry());
-        profile.writeString(bv::section::Abrechnungsversand, bv::profilekey::BetragErgText, "inkl. Labor");
+        profile.writeString(bv::section::Abrechnungsversand, bv::profilekey::BetragErgText.name, "inkl. Labor");
         bv::RecordingMessageBoxes boxes;
         auto file = bv::test::openRz2(m_dir.write("RZ000001.001", labFile()).string(), m_dir.path().string());
         NoReceiptDialogs dialogs;

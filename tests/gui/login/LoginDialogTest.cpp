@@ -147,7 +147,7 @@ private:
     bv::SessionRecord m_session;
     bv::ContractList m_contracts;
     bv::test::RecordingBoxes m_boxes;
-    bv::test::MapSettingsStore m_settings;
+    bv::test::MemoryProfileStore m_settings;
     std::unique_ptr<bv::LoginDialog> m_dialog;
 };
 

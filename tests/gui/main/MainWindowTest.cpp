@@ -96,7 +96,7 @@ struct Rig
 
     bv::SessionRecord session;
     bv::ContractList contracts;
-    bv::test::MapSettingsStore settings;
+    bv::test::MemoryProfileStore settings;
     bv::test::RecordingBoxes boxes;
     bv::test::NetworkProbeOnline probe;
     bv::test::FakeDialUp dialUp;

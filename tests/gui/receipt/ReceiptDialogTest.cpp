@@ -40,13 +40,13 @@ private slots:
     {
         bv::TempRegistry registry;
         bv::Profile profile(registry.registry());
-        profile.writeString(bv::section::RZAnlagen, bv::profilekey::TmpDir, m_dir.file("tmp").string());
-        profile.writeString(bv::section::Scanner, t::SELECTSOURCE, "TRUE");
-        profile.writeString(bv::section::Scanner, t::MEDIANFILTER, "FALSE");
-        profile.writeString(bv::section::Scanner, t::SHOW_USER_INTERFACE, "FALSE");
-        profile.writeInt(bv::section::Scanner, t::XRESOLUTION, 50);
-        profile.writeInt(bv::section::Scanner, t::YRESOLUTION, 50);
-        profile.writeInt(bv::section::Scanner, t::PIXELTYPE, 1);
+        profile.writeString(bv::section::RZAnlagen, bv::profilekey::TmpDir.name, m_dir.file("tmp").string());
+        profile.writeString(bv::section::Scanner, bv::profilekey::SELECTSOURCE.name, "TRUE");
+        profile.writeString(bv::section::Scanner, bv::profilekey::MEDIANFILTER.name, "FALSE");
+        profile.writeString(bv::section::Scanner, bv::profilekey::SHOW_USER_INTERFACE.name, "FALSE");
+        profile.writeInt(bv::section::Scanner, bv::profilekey::XRESOLUTION.name, 50);
+        profile.writeInt(bv::section::Scanner, bv::profilekey::YRESOLUTION.name, 50);
+        profile.writeInt(bv::section::Scanner, bv::profilekey::PIXELTYPE.name, 1);
         bv::RecordingMessageBoxes boxes;
         bv::MagickImageDocument document;
         bv::SaneScanner scanner;
@@ -101,7 +101,7 @@ private slots:
         QCOMPARE(entry.partnerCustomerNumber, std::string("123456"));
         QCOMPARE(entry.labInvoiceNumber, std::string("L-1"));
         QVERIFY(entry.receiptFlag && entry.partnerFlag);
-        QCOMPARE(profile.readString(bv::section::Scanner, t::TwnSourceName), std::string("test:0"));
+        QCOMPARE(profile.readString(bv::section::Scanner, bv::profilekey::TwnSourceName.name), std::string("test:0"));
     }
 
 private:

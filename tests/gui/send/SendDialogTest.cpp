@@ -12,7 +12,7 @@
 #include "net/ContractList.h"
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
-#include "net/SettingsStore.h"
+#include "config/ProfileStore.h"
 #include "platform/Files.h"
 #include "registry/TempDir.h"
 #include "registry/TempRegistry.h"
@@ -46,7 +46,7 @@ private slots:
     {
         m_registry = std::make_unique<bv::TempRegistry>();
         m_profile = std::make_unique<bv::Profile>(m_registry->registry());
-        m_profile->writeString(bv::section::General, bv::profilekey::UseLan, "1");
+        m_profile->writeString(bv::section::General, bv::profilekey::UseLan.name, "1");
         m_profile->writeString(bv::section::Abrechnungsversand, "URL", "http://centre.test/upload");
         m_spool = std::make_unique<bv::TempDir>("bv-send-gui-");
         m_spool->write("abrechnung.chz", bv::samples::chzFile({}) + std::string(200 * 1024, 'x'));
@@ -54,7 +54,7 @@ private slots:
         m_session.sessionId = "S1";
         m_session.loggedIn = true;
         m_contracts.replaceFrom("4711=Praxis", [](const std::string&) {});
-        m_settings = std::make_unique<bv::ProfileSettingsStore>(*m_profile);
+        m_settings = m_profile.get();
         m_connection = std::make_unique<bv::NetworkConnection>(*m_settings, m_boxes, m_probe, m_dialUp);
         m_login = std::make_unique<bv::LoginService>(m_session, m_contracts, *m_settings, m_boxes, *m_connection,
                                                      m_loginDialog, "agent", false);
@@ -125,7 +125,7 @@ private slots:
 
     void keepAliveTimerEndsAnExpiredSession()
     {
-        m_profile->writeString(bv::section::Abrechnungsversand, bv::profilekey::AliveTimeout, "20");
+        m_profile->writeString(bv::section::Abrechnungsversand, bv::profilekey::AliveTimeout.name, "20");
         m_starter->blockDelay = std::chrono::milliseconds(5);
         QTest::mouseClick(button("sendButton"), Qt::LeftButton);
         m_aliveReply = "0";
@@ -145,7 +145,7 @@ private:
     bv::RecordingMessageBoxes m_boxes;
     bv::SessionRecord m_session;
     bv::ContractList m_contracts;
-    std::unique_ptr<bv::ProfileSettingsStore> m_settings;
+    bv::ProfileStore* m_settings = nullptr;
     bv::NetworkProbe m_probe;
     bv::DialUp m_dialUp;
     std::unique_ptr<bv::NetworkConnection> m_connection;

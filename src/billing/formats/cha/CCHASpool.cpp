@@ -2,7 +2,7 @@
 
 #include "billing/SpoolDetection.h"
 #include "billing/formats/cha/CCHADatei.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -11,7 +11,7 @@
 
 namespace bv {
 
-CCHASpool::CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+CCHASpool::CCHASpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
                      const std::filesystem::path& directory, bool currencyMandatory, bool euroWhenMissing)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {
@@ -37,7 +37,7 @@ int CCHASpool::GetLastBatchNumber()
 {
     if (!m_file)
         return m_lastBatchNumber;
-    return decimalInt(m_profile.readString(section::Abrechnungsversand, m_file->GetExtraText() + ":last_stapel", "0"));
+    return decimalInt(m_profile.stored(profilekey::LastStapel, m_file->GetExtraText()));
 }
 
 void CCHASpool::ReleaseFile()

@@ -12,7 +12,7 @@ class CCHASpool : public CAbrechnungSpool
 {
 public:
     // Reads the XML invoices of the spool directory into a CCHADatei.
-    CCHASpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+    CCHASpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
               const std::filesystem::path& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
 
     int GetBatchNumber() const override { return m_batchNumber; }

@@ -11,7 +11,7 @@ namespace bv {
 
 namespace txt = billing_texts;
 
-CCHZSpool::CCHZSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+CCHZSpool::CCHZSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
                      const std::filesystem::path& directory, bool currencyMandatory, bool euroWhenMissing)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {

@@ -11,7 +11,7 @@ class CCHZDatei;
 class CCHZSpool : public CAbrechnungSpool
 {
 public:
-    CCHZSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+    CCHZSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
               const std::filesystem::path& directory, bool currencyMandatory = false, bool euroWhenMissing = false);
 
     int GetBatchNumber() const override { return m_batchNumber; }

@@ -9,7 +9,8 @@
 #include "billing/formats/dds/AttachmentTexts.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "billing/tiff/MultiTiffExtract.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
@@ -23,10 +24,6 @@ namespace bv {
 namespace txt = dds_texts;
 
 namespace {
-
-// The practice software's file names: "RZ" and the batch number, extension ".001".
-const char* const FileFilterKey = "file_filter";
-const char* const DefaultFileFilter = "RZ????.001";
 
 // The spool reads every version the interface has published since: no version limit. A container
 // is unpacked by the first Validate, after the reader knows where to show its messages.
@@ -60,13 +57,12 @@ bool referencesIndexFiles(int fileType)
 
 } // namespace
 
-CDDSSpool::CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
-                     const std::filesystem::path& directory, bool attachmentMatching,
-                     const FeeValueTable* feeValues)
+CDDSSpool::CDDSSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
+                     const std::filesystem::path& directory, bool attachmentMatching, const FeeValueTable* feeValues)
     : CAbrechnungSpool(boxes, profile, removableProbe), m_attachmentMatching(attachmentMatching)
 {
     SetRemovableFlag(files::directoryText(directory));
-    const std::string filter = profile.readString(section::Abrechnungsversand, FileFilterKey, DefaultFileFilter);
+    const std::string filter = profile.read(profilekey::file_filter);
     const std::string path = SelectNextFile(directory, filter);
     if (path.empty())
         return;
@@ -119,7 +115,7 @@ void CDDSSpool::handSplitter(DDSrzDatei& reader)
 {
     // The splitter program is looked up when an invoice's attachments are extracted.
     reader.setTiffSplitter([this](const std::string& attachment, int invoiceOrdinal) {
-        return MultiTiffExtract(m_boxes, MultiTiffExtract::splitterPathFrom(m_profile.registry()))
+        return MultiTiffExtract(m_boxes, MultiTiffExtract::splitterPathFrom(m_profile))
             .extract(attachment, invoiceOrdinal);
     });
 }

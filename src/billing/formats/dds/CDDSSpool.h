@@ -21,7 +21,7 @@ class CDDSSpool : public CAbrechnungSpool
 public:
     // `attachmentMatching` is the send dialog's spool option, which binds the attachments of a
     // practice-software control file by name; `feeValues` limits the values of fee positions.
-    CDDSSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+    CDDSSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
               const std::filesystem::path& directory, bool attachmentMatching = false,
               const FeeValueTable* feeValues = nullptr);
 
