@@ -118,7 +118,8 @@ inline constexpr S receiptCx{section::SVWindowPos, "cx", "810"};
 inline constexpr S receiptCy{section::SVWindowPos, "cy", "572"};
 
 // PAD
-inline constexpr S Ostabschlag{section::PAD, "Ostabschlag", ""};
+// The east reductions: "date=percentage" entries separated by ";".
+inline constexpr S Ostabschlag{section::PAD, "Ostabschlag", "19000101=0"};
 
 // Ziffern: "Checks" names the fee value lists (separated by ";"), each stored under its own name.
 inline constexpr S Checks{section::Ziffern, "Checks", ""};
@@ -129,7 +130,7 @@ inline constexpr ProfileKeyFamily FeeValueList{section::Ziffern, "", ""};
 inline constexpr ProfileKeyFamily LastStapel{section::Abrechnungsversand, ":last_stapel", "-1"};
 inline constexpr ProfileKeyFamily LastSend{section::Abrechnungsversand, ":last_send", ""};
 // Per customer: the statistics flag of the PAD reduction summary.
-inline constexpr ProfileKeyFamily StatMind{section::PAD, ":StatMind", ""};
+inline constexpr ProfileKeyFamily StatMind{section::PAD, ":StatMind", "0"};
 // Per contract number: the partner laboratories of the contract.
 inline constexpr ProfileKeyFamily Partnerlabore{section::General, ":Partnerlabore", ""};
 } // namespace profilekey

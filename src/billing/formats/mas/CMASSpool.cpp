@@ -4,7 +4,7 @@
 #include "billing/SpoolDetection.h"
 #include "billing/formats/mas/MASrzDatei.h"
 #include "billing/formats/mas/MasTexts.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
@@ -18,7 +18,7 @@ const char* const MasFilePattern = "M?????.001";
 
 } // namespace
 
-CMASSpool::CMASSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+CMASSpool::CMASSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
                      const std::filesystem::path& directory, const FeeValueTable* feeValues)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {

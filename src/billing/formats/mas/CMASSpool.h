@@ -17,7 +17,7 @@ class CMASSpool : public CAbrechnungSpool
 {
 public:
     // `feeValues` limits the values of service lines and classifies them in the reduction statistics.
-    CMASSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+    CMASSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
               const std::filesystem::path& directory, const FeeValueTable* feeValues = nullptr);
 
     int GetBatchNumber() const override { return m_batchNumber; }

@@ -4,7 +4,7 @@
 #include "billing/SpoolDetection.h"
 #include "billing/formats/pad/CPADDatei.h"
 #include "billing/formats/pad/PadTexts.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
@@ -19,7 +19,7 @@ const char* const PadFilePattern = "PV??????.DAT";
 
 } // namespace
 
-CPADSpool::CPADSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+CPADSpool::CPADSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
                      const std::filesystem::path& directory, const FeeValueTable* feeValues)
     : CAbrechnungSpool(boxes, profile, removableProbe)
 {
@@ -67,8 +67,7 @@ int CPADSpool::GetLastBatchNumber()
     const CPADDatei* pad = padFile();
     if (!pad)
         return 0;
-    return decimalInt(m_profile.readString(section::Abrechnungsversand,
-                                           pad->GetCustomerNumberText() + profilekey::LastStapelSuffix, "0"));
+    return decimalInt(m_profile.stored(profilekey::LastStapel, pad->GetCustomerNumberText()));
 }
 
 std::string CPADSpool::ReductionText() const

@@ -16,7 +16,7 @@ class FeeValueTable;
 class CPADSpool : public CAbrechnungSpool
 {
 public:
-    CPADSpool(MessageBoxes& boxes, Profile& profile, const files::RemovableProbe& removableProbe,
+    CPADSpool(MessageBoxes& boxes, ProfileStore& profile, const files::RemovableProbe& removableProbe,
               const std::filesystem::path& directory, const FeeValueTable* feeValues = nullptr);
 
     int GetBatchNumber() const override { return m_batchNumber; }

@@ -2,7 +2,7 @@
 
 #include "billing/CAdzException.h"
 #include "billing/formats/pad/PadTexts.h"
-#include "config/Profile.h"
+#include "config/ProfileStore.h"
 #include "platform/Text.h"
 
 #include <charconv>
@@ -11,10 +11,6 @@
 namespace bv {
 
 namespace {
-
-const char* const EastKey = "Ostabschlag";
-const char* const EastDefault = "19000101=0";
-const char* const StatMindSuffix = ":StatMind";
 
 double percentage(const std::string& text, const std::string& setting)
 {
@@ -40,17 +36,17 @@ std::vector<std::pair<std::string, double>> PadReductions::ParseEastTable(std::s
         if (table.size() == MaxEastEntries)
             break;
         table.emplace_back(entry.substr(0, std::min<std::size_t>(equals, 8)),
-                           percentage(entry.substr(equals + 1), EastKey));
+                           percentage(entry.substr(equals + 1), profilekey::Ostabschlag.name));
     }
     return table;
 }
 
-PadReductions PadReductions::FromProfile(const Profile& profile, const std::string& customerText)
+PadReductions PadReductions::FromProfile(const ProfileStore& profile, const std::string& customerText)
 {
     PadReductions reductions;
-    reductions.east = ParseEastTable(profile.readString(section::PAD, EastKey, EastDefault));
-    const std::string key = customerText + StatMindSuffix;
-    reductions.percent6a = percentage(profile.readString(section::PAD, key, "0"), key);
+    reductions.east = ParseEastTable(profile.read(profilekey::Ostabschlag));
+    reductions.percent6a =
+        percentage(profile.read(profilekey::StatMind, customerText), profilekey::StatMind.name(customerText));
     return reductions;
 }
 

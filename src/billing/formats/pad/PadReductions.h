@@ -7,7 +7,7 @@
 
 namespace bv {
 
-class Profile;
+class ProfileStore;
 
 // The reductions a PAD file's fees are subject to: the east reduction ("Ostminderung"), a table of
 // dates from which a percentage applies, and the reduction after 6a, Abs.1 GOÄ configured per customer.
@@ -20,7 +20,7 @@ struct PadReductions
     static std::vector<std::pair<std::string, double>> ParseEastTable(std::string_view text);
     // The settings of section PAD for a customer ("Ostabschlag", "<customer>:StatMind"); the same
     // refusal for a percentage that is none.
-    static PadReductions FromProfile(const Profile& profile, const std::string& customerText);
+    static PadReductions FromProfile(const ProfileStore& profile, const std::string& customerText);
 
     // The east percentage on a date (YYYYMMDD): the last entry dated after "00000000" and before the
     // date; an entry dated exactly that day does not apply yet. 0 when none applies.
