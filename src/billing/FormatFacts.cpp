@@ -17,7 +17,7 @@ constexpr FormatFacts Formats[] = {
     {file_type::DdsV3Kind2828, NumberAndBatch, BatchNumber, true, Shown, ReferencedLaboratory},
     {file_type::ControlIni, NumberAndBatch, BatchNumber, true, AsDrawn, ReferencedLaboratory},
     {file_type::Mas, NumberAndBatch, BatchNumber, true, Shown, Plain},
-    {file_type::Pad, NumberAndBatch, BatchNumber, true, Shown, Plain},
+    {file_type::Pad, NumberAndBatch, BatchNumber, true, Shown, Plain, false},
     {file_type::Chz, NumberAndBatch, BatchNumber, true, Hidden, None},
     // XML invoices are addressed by the sender's EAN, not by a contract, and count packages.
     {file_type::Cha, Name, PackagesSent, false, Hidden, None},

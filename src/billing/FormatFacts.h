@@ -42,6 +42,7 @@ struct FormatFacts
     bool contractChecked; // the file's customer number must be one of the user's contracts
     ContentsButton contentsButton;
     ContentsView contents;
+    bool patientNumbers = true; // its invoices carry a patient number (a PAD file's do not)
 };
 
 // The row of a file type (file_type::...); a file type without a row of its own gets the facts of

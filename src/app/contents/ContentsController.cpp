@@ -5,6 +5,7 @@
 #include "app/login/LoginTexts.h"
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/CAdzException.h"
+#include "billing/FormatFacts.h"
 #include "billing/formats/records/InvoiceObject.h"
 #include "billing/formats/records/RecordObject.h"
 #include "config/ProfileStore.h"
@@ -242,9 +243,10 @@ std::vector<TableColumn> ContentsController::columns() const
     const std::string amountTitle = m_footnote.empty() ? t::Amount : t::AmountStarred;
     using enum CellAlignment;
     if (!laboratory()) {
-        const bool pad = m_file.numericTypeCode() == file_type::Pad;
-        return {{t::Recipient, 165, Left},     {t::Patient, 165, Left},  {t::PatientNumber, pad ? 0 : 70, Right},
-                {t::InvoiceNumber, 80, Right}, {amountTitle, 80, Right}, {t::Id, 0, Right}};
+        const bool patientNumbers = formatFacts(m_file.numericTypeCode()).patientNumbers;
+        return {
+            {t::Recipient, 165, Left},     {t::Patient, 165, Left},  {t::PatientNumber, patientNumbers ? 70 : 0, Right},
+            {t::InvoiceNumber, 80, Right}, {amountTitle, 80, Right}, {t::Id, 0, Right}};
     }
     const bool numbered = m_variant == ContentsView::NumberedLaboratory;
     const bool partner = m_partnerColumn && (numbered || !m_readOnly);
