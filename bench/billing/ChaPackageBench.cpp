@@ -50,7 +50,7 @@ void BM_ChaPackage(benchmark::State& state)
     std::string list;
     std::size_t total = 0;
     for (int i = 0; i < count; ++i) {
-        samples::XmlInvoiceSpec sample;
+        samples::XmlInvoicePlan sample;
         sample.targetSize = size;
         sample.familyName = strFormat("Patient%05d", i);
         sample.timestamp = 1700000000 + i * 60;

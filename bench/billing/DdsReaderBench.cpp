@@ -34,9 +34,9 @@ namespace {
 namespace fs = std::filesystem;
 
 // 0010 + 9,999 invoices of 10 records (0100, 0110, 0200, seven 0300) + 8 more fee records = 99,999.
-samples::DdsSpec largestFile()
+samples::DdsPlan largestFile()
 {
-    return samples::DdsSpec{.version = "2.20",
+    return samples::DdsPlan{.version = "2.20",
                             .invoices = 9999,
                             .amount = 9876543,
                             .characterSet = "C850",

@@ -76,7 +76,7 @@ void BM_PadValidateLoadConvert(benchmark::State& state)
     TempDir dir("bv-bench-pad-");
     const fs::path file = dir.file("PV123456.DAT");
     {
-        const std::string bytes = samples::padFile(samples::PadSpec{.invoices = Invoices,
+        const std::string bytes = samples::padFile(samples::PadPlan{.invoices = Invoices,
                                                                     .servicesPerInvoice = ServicesPerInvoice,
                                                                     .serviceDate = "150308",
                                                                     .subjectTo6a = true});

@@ -20,7 +20,7 @@ void BM_DetermineSpoolType(benchmark::State& state)
     Profile profile(registry.registry());
     TempDir spool("bv-bench-spool-");
     const bool invoices = state.range(0) == 0;
-    const std::string invoice = samples::xmlInvoice(samples::XmlInvoiceSpec{});
+    const std::string invoice = samples::xmlInvoice(samples::XmlInvoicePlan{});
     for (int i = 0; i < 10000; ++i) {
         if (invoices)
             spool.write(strFormat("invoice_%05d.xml", i), invoice);

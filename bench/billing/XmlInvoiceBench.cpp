@@ -35,7 +35,7 @@ const char* const ShapeNames[] = {"invoice", "comment", "attribute", "nesting"};
 
 std::string document(Shape shape, std::size_t size)
 {
-    samples::XmlInvoiceSpec sample;
+    samples::XmlInvoicePlan sample;
     if (shape == LargeInvoice) {
         sample.targetSize = size;
         return samples::xmlInvoice(sample);

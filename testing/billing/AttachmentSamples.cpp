@@ -68,24 +68,24 @@ std::string rz2AttachmentIni(std::string_view invoiceNumber, std::string_view in
     return ini;
 }
 
-std::string attachmentContainer(const ContainerSpec& spec)
+std::string attachmentContainer(const ContainerPlan& plan)
 {
     const std::string prefix =
-        strFormat("%08d%02d", spec.customerNumber, spec.interfaceNumber) + std::string(10, ' ') + "0028280000";
-    const auto files = static_cast<int>(spec.files.size());
-    const std::size_t ddsRecords = spec.dds.size() / RecordSize;
+        strFormat("%08d%02d", plan.customerNumber, plan.interfaceNumber) + std::string(10, ' ') + "0028280000";
+    const auto files = static_cast<int>(plan.files.size());
+    const std::size_t ddsRecords = plan.dds.size() / RecordSize;
     std::string out = record(prefix + strFormat("D%04d%08zu%04d#", files + 1, ddsRecords - 1, files));
     std::size_t next = static_cast<std::size_t>(files) + ddsRecords + 1;
     std::vector<std::size_t> starts;
-    for (const PackedFile& file : spec.files) {
+    for (const PackedFile& file : plan.files) {
         starts.push_back(next);
         out += record(prefix + strFormat("F%08zuS%08zuN", next, file.bytes.size()) + file.name.substr(0, 205));
         next += (file.bytes.size() + RecordSize - 1) / RecordSize;
     }
-    out += spec.dds;
-    for (std::size_t i = 0; i < spec.files.size(); ++i) {
+    out += plan.dds;
+    for (std::size_t i = 0; i < plan.files.size(); ++i) {
         out.resize(starts[i] * RecordSize, '\0');
-        out += spec.files[i].bytes;
+        out += plan.files[i].bytes;
     }
     if (out.size() % RecordSize != 0) {
         out.resize((out.size() + RecordSize - 1) / RecordSize * RecordSize, '\0');
@@ -99,22 +99,22 @@ void patchRecord(std::string& container, int recordIndex, std::size_t offset, st
     container.replace(static_cast<std::size_t>(recordIndex) * RecordSize + offset, text.size(), text);
 }
 
-std::string rz3ControlFile(const ControlSpec& spec)
+std::string rz3ControlFile(const ControlPlan& plan)
 {
     std::string ini = "[Einstellungen]\r\n";
     const auto put = [&ini](const char* key, const std::optional<std::string>& value) {
         if (value)
             ini += std::string(key) + "=" + *value + "\r\n";
     };
-    put("Kundennummer", spec.customerNumber);
-    put("Stapelnummer", spec.batchNumber);
-    put("Datum", spec.date);
-    put("Rechnungen", spec.invoices);
-    put("Anlagen", spec.attachments);
+    put("Kundennummer", plan.customerNumber);
+    put("Stapelnummer", plan.batchNumber);
+    put("Datum", plan.date);
+    put("Rechnungen", plan.invoices);
+    put("Anlagen", plan.attachments);
     ini += "[Anlagen]\r\n";
-    for (std::size_t i = 0; i < spec.values.size(); ++i)
+    for (std::size_t i = 0; i < plan.values.size(); ++i)
         ini +=
-            strFormat(spec.threeDigitKeys ? "ANLAGE%03zu=%s\r\n" : "ANLAGE%05zu=%s\r\n", i + 1, spec.values[i].c_str());
+            strFormat(plan.threeDigitKeys ? "ANLAGE%03zu=%s\r\n" : "ANLAGE%05zu=%s\r\n", i + 1, plan.values[i].c_str());
     return ini;
 }
 

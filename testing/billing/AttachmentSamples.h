@@ -28,19 +28,19 @@ struct PackedFile
 // An attachment container laid out as the format table says: header, one directory record per
 // file, the DDS-RZ file's records, then each file's data from a record boundary on, and an end
 // byte 0x1A when the data ends off a boundary.
-struct ContainerSpec
+struct ContainerPlan
 {
     int customerNumber = 4711;
     int interfaceNumber = 2;
     std::string dds; // the DDS-RZ file
     std::vector<PackedFile> files;
 };
-std::string attachmentContainer(const ContainerSpec& spec);
+std::string attachmentContainer(const ContainerPlan& plan);
 // Writes `text` over bytes [offset, offset + text size) of record `record` of a container.
 void patchRecord(std::string& container, int record, std::size_t offset, std::string_view text);
 
 // The control file of an RZ3 delivery; a value left empty (nullopt) is missing.
-struct ControlSpec
+struct ControlPlan
 {
     std::optional<std::string> customerNumber = "4711";
     std::optional<std::string> batchNumber = "1";
@@ -50,6 +50,6 @@ struct ControlSpec
     std::vector<std::string> values; // ANLAGE values in order
     bool threeDigitKeys = false;     // "ANLAGE001" instead of "ANLAGE00001"
 };
-std::string rz3ControlFile(const ControlSpec& spec);
+std::string rz3ControlFile(const ControlPlan& plan);
 
 } // namespace bv::samples

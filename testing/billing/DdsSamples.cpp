@@ -59,10 +59,10 @@ std::string systemInvoiceNumber(int invoice)
     return strFormat("%010d", 1000 + invoice);
 }
 
-DdsFileBuilder::DdsFileBuilder(DdsSpec spec)
-    : m_spec(std::move(spec)), m_tables(std::make_unique<records::FieldTableSet>(records::DdsRecordTypes()))
+DdsFileBuilder::DdsFileBuilder(DdsPlan plan)
+    : m_plan(std::move(plan)), m_tables(std::make_unique<records::FieldTableSet>(records::DdsRecordTypes()))
 {
-    records::SelectDdsFieldTables(*m_tables, m_spec.version, false);
+    records::SelectDdsFieldTables(*m_tables, m_plan.version, false);
     build();
 }
 
@@ -79,8 +79,8 @@ std::string DdsFileBuilder::makeRecord(int recordType, const std::string& number
                 records::DefaultFieldImage(fields.letter(i), fields.width(i)));
     }
     std::string record(256, ' ');
-    put(record, 0, 8, strFormat("%08d", m_spec.customerNumber));
-    put(record, 8, 2, strFormat("%02d", m_spec.interfaceNumber));
+    put(record, 0, 8, strFormat("%08d", m_plan.customerNumber));
+    put(record, 8, 2, strFormat("%02d", m_plan.interfaceNumber));
     put(record, 10, 10, number);
     put(record, 20, 2, "00");
     put(record, 22, 4, strFormat("%04d", recordType));
@@ -94,33 +94,33 @@ std::string DdsFileBuilder::makeRecord(int recordType, const std::string& number
 void DdsFileBuilder::build()
 {
     m_records.clear();
-    if (m_spec.fileRecord)
+    if (m_plan.fileRecord)
         m_records.push_back(makeRecord(10, std::string(10, ' '), 0));
-    for (int n = 0; n < m_spec.invoices; ++n) {
+    for (int n = 0; n < m_plan.invoices; ++n) {
         const std::string number = systemInvoiceNumber(n);
         int running = 0;
         m_records.push_back(makeRecord(100, number, ++running));
         m_records.push_back(makeRecord(110, number, ++running));
         setField(recordCount() - 1, 6, "Muster");
         m_records.push_back(makeRecord(200, number, ++running));
-        setField(recordCount() - 1, 8, strFormat("%010lld", static_cast<long long>(m_spec.amount)));
-        const int fees = m_spec.feePositions + (n == m_spec.invoices - 1 ? m_spec.extraFeesInLastInvoice : 0);
+        setField(recordCount() - 1, 8, strFormat("%010lld", static_cast<long long>(m_plan.amount)));
+        const int fees = m_plan.feePositions + (n == m_plan.invoices - 1 ? m_plan.extraFeesInLastInvoice : 0);
         for (int f = 0; f < fees; ++f) {
             m_records.push_back(makeRecord(300, number, ++running));
             setField(recordCount() - 1, 3, "4711");
             setField(recordCount() - 1, 5, "0000150");
         }
-        for (int a = 0; a < m_spec.attachmentsPerInvoice; ++a) {
+        for (int a = 0; a < m_plan.attachmentsPerInvoice; ++a) {
             m_records.push_back(makeRecord(850, number, ++running));
-            setField(recordCount() - 1, 0, strFormat("%05d", n * m_spec.attachmentsPerInvoice + a + 1));
+            setField(recordCount() - 1, 0, strFormat("%05d", n * m_plan.attachmentsPerInvoice + a + 1));
         }
     }
     m_records.push_back(makeRecord(0, std::string(10, ' '), 0));
     const int control = controlIndex();
     setField(control, 4, "PRAXIS");
-    setField(control, 5, m_spec.date);
-    setField(control, 8, m_spec.characterSet);
-    setField(control, 9, m_spec.version);
+    setField(control, 5, m_plan.date);
+    setField(control, 8, m_plan.characterSet);
+    setField(control, 9, m_plan.version);
     setField(control, 10, "001");
     setField(control, 11, "N");
     recount();
@@ -145,7 +145,7 @@ DdsFileBuilder& DdsFileBuilder::recount()
     setField(control, 0, strFormat("%04d", invoices));
     setField(control, 1, strFormat("%011lld", static_cast<long long>(total)));
     setField(control, 2, strFormat("%05d", control));
-    setField(control, 3, strFormat("%04d", m_spec.batchNumber));
+    setField(control, 3, strFormat("%04d", m_plan.batchNumber));
     return *this;
 }
 
@@ -178,9 +178,9 @@ std::string DdsFileBuilder::bytes() const
     return file;
 }
 
-std::string ddsRzFile(const DdsSpec& spec)
+std::string ddsRzFile(const DdsPlan& plan)
 {
-    return DdsFileBuilder(spec).bytes();
+    return DdsFileBuilder(plan).bytes();
 }
 
 } // namespace bv::samples

@@ -16,7 +16,7 @@ namespace bv::samples {
 // A DDS-RZ file as practice software writes it: an optional file record (0010), the invoices (0100
 // name 0110, amount 0200, fee positions 0300, attachment references 0850 for RZ3), and the control
 // record. Every field holds a value its type letter accepts.
-struct DdsSpec
+struct DdsPlan
 {
     std::string version = "2.20";
     int interfaceNumber = 2; // 2 (RZ2) or 3 (RZ3)
@@ -44,14 +44,14 @@ enum class HeaderPart
 };
 
 // Builds a DDS-RZ file record by record; tests change records, headers and fields to make each
-// damaged variant. Fields are placed by the tables of the spec's version.
+// damaged variant. Fields are placed by the tables of the plan's version.
 class DdsFileBuilder
 {
 public:
-    explicit DdsFileBuilder(DdsSpec spec = {});
+    explicit DdsFileBuilder(DdsPlan plan = {});
     ~DdsFileBuilder();
 
-    const DdsSpec& spec() const { return m_spec; }
+    const DdsPlan& plan() const { return m_plan; }
     std::vector<std::string>& records() { return m_records; }
     int recordCount() const { return static_cast<int>(m_records.size()); }
     // The index of the control record (the last one).
@@ -70,14 +70,14 @@ public:
 private:
     void build();
 
-    DdsSpec m_spec;
+    DdsPlan m_plan;
     std::unique_ptr<records::FieldTableSet> m_tables;
     mutable std::map<int, std::string> m_templates; // a passing data area per record type
     std::vector<std::string> m_records;
 };
 
-// A valid DDS-RZ file of the spec.
-std::string ddsRzFile(const DdsSpec& spec = {});
+// A valid DDS-RZ file of the plan.
+std::string ddsRzFile(const DdsPlan& plan = {});
 // The system invoice number of invoice i (from 0): ten characters.
 std::string systemInvoiceNumber(int invoice);
 

@@ -27,10 +27,10 @@ int typeOf(const std::string& record)
 
 } // namespace
 
-MasFileBuilder::MasFileBuilder(MasSpec spec)
-    : m_spec(std::move(spec)), m_tables(std::make_unique<records::FieldTableSet>(records::MasRecordTypes()))
+MasFileBuilder::MasFileBuilder(MasPlan plan)
+    : m_plan(std::move(plan)), m_tables(std::make_unique<records::FieldTableSet>(records::MasRecordTypes()))
 {
-    records::SelectMasFieldTables(*m_tables, records::MasVersionText(m_spec.version), false);
+    records::SelectMasFieldTables(*m_tables, records::MasVersionText(m_plan.version), false);
     build();
 }
 
@@ -39,7 +39,7 @@ MasFileBuilder::~MasFileBuilder() = default;
 std::string MasFileBuilder::makeRecord(int recordType, const std::string& number) const
 {
     std::string record(HeaderLength + DataLength, ' ');
-    put(record, 0, 6, strFormat("%06d", m_spec.customerNumber));
+    put(record, 0, 6, strFormat("%06d", m_plan.customerNumber));
     put(record, 6, 6, number);
     put(record, 12, 3, strFormat("%03d", recordType));
     const records::FieldLayout* fields = m_tables->find(recordType);
@@ -72,43 +72,43 @@ void MasFileBuilder::build()
     setField(0, 0, "bvls-mcx");
     setField(0, 1, "MAS-SCHNITT");
     setField(0, 2, "20190401");
-    setField(0, 4, strFormat("%04d", m_spec.batchNumber));
-    if (records::VersionThousandths(records::MasVersionText(m_spec.version)) >= 1200)
-        setField(0, 5, m_spec.currency);
-    for (int n = 0; n < m_spec.invoices; ++n) {
+    setField(0, 4, strFormat("%04d", m_plan.batchNumber));
+    if (records::VersionThousandths(records::MasVersionText(m_plan.version)) >= 1200)
+        setField(0, 5, m_plan.currency);
+    for (int n = 0; n < m_plan.invoices; ++n) {
         const std::string number = strFormat("%06d", n + 1);
         m_records.push_back(makeRecord(100, number));
         setField(recordCount() - 1, 0, "Rechnung " + std::to_string(n + 1));
         m_records.push_back(makeRecord(200, number));
         setField(recordCount() - 1, 0, "M");
-        setField(recordCount() - 1, 1, m_spec.recipientName);
+        setField(recordCount() - 1, 1, m_plan.recipientName);
         m_records.push_back(makeRecord(201, number));
         setField(recordCount() - 1, 0, "Hauptstrasse 1");
         m_records.push_back(makeRecord(300, number));
         setField(recordCount() - 1, 0, "0001");
         setField(recordCount() - 1, 1, "01");
-        setField(recordCount() - 1, 9, m_spec.recipientName);
-        for (int s = 0; s < m_spec.servicesPerInvoice; ++s) {
+        setField(recordCount() - 1, 9, m_plan.recipientName);
+        for (int s = 0; s < m_plan.servicesPerInvoice; ++s) {
             m_records.push_back(makeRecord(700, number));
             const int r = recordCount() - 1;
-            setField(r, 0, m_spec.serviceDate);
+            setField(r, 0, m_plan.serviceDate);
             setField(r, 2, "0001");
             setField(r, 3, "0001");
             setField(r, 4, "01000000");
-            setField(r, 6, strFormat("%07lld", static_cast<long long>(m_spec.serviceAmount)));
-            setField(r, 8, strFormat("%07lld", static_cast<long long>(m_spec.serviceAmount)));
+            setField(r, 6, strFormat("%07lld", static_cast<long long>(m_plan.serviceAmount)));
+            setField(r, 8, strFormat("%07lld", static_cast<long long>(m_plan.serviceAmount)));
             setField(r, 13, "Beratung");
         }
         m_records.push_back(makeRecord(900, number));
-        const std::int64_t total = m_spec.serviceAmount * m_spec.servicesPerInvoice;
+        const std::int64_t total = m_plan.serviceAmount * m_plan.servicesPerInvoice;
         setField(recordCount() - 1, 1, strFormat("%08lld", static_cast<long long>(total)));
-        setField(recordCount() - 1, 10, strFormat("%05d", 5 + m_spec.servicesPerInvoice));
+        setField(recordCount() - 1, 10, strFormat("%05d", 5 + m_plan.servicesPerInvoice));
         setField(recordCount() - 1, 12, strFormat("%08lld", static_cast<long long>(total)));
     }
     m_records.push_back(makeRecord(990, "000000"));
     setField(summaryIndex(), 1, "MCX1");
-    setField(summaryIndex(), 2, m_spec.characterSet);
-    setField(summaryIndex(), 3, m_spec.version);
+    setField(summaryIndex(), 2, m_plan.characterSet);
+    setField(summaryIndex(), 3, m_plan.version);
     recount();
 }
 
@@ -159,9 +159,9 @@ std::string MasFileBuilder::bytes() const
     return file;
 }
 
-std::string masFile(const MasSpec& spec)
+std::string masFile(const MasPlan& plan)
 {
-    return MasFileBuilder(spec).bytes();
+    return MasFileBuilder(plan).bytes();
 }
 
 } // namespace bv::samples

@@ -15,7 +15,7 @@ namespace bv::samples {
 // A MAS file as practice software writes it: the header record, the invoices (0100 text, 0200
 // recipient, 0201 address, 0300 invoice record, the service lines 0700 and the totals 0900) and the
 // summary record. Every field holds a value its type letter accepts.
-struct MasSpec
+struct MasPlan
 {
     std::string version = "1.30"; // as the summary record names it ("V1.20" works as well)
     std::string characterSet = "ANSI";
@@ -33,10 +33,10 @@ struct MasSpec
 class MasFileBuilder
 {
 public:
-    explicit MasFileBuilder(MasSpec spec = {});
+    explicit MasFileBuilder(MasPlan plan = {});
     ~MasFileBuilder();
 
-    const MasSpec& spec() const { return m_spec; }
+    const MasPlan& plan() const { return m_plan; }
     std::vector<std::string>& records() { return m_records; }
     int recordCount() const { return static_cast<int>(m_records.size()); }
     int summaryIndex() const { return recordCount() - 1; }
@@ -55,11 +55,11 @@ public:
 private:
     void build();
 
-    MasSpec m_spec;
+    MasPlan m_plan;
     std::unique_ptr<records::FieldTableSet> m_tables;
     std::vector<std::string> m_records;
 };
 
-std::string masFile(const MasSpec& spec = {});
+std::string masFile(const MasPlan& plan = {});
 
 } // namespace bv::samples

@@ -27,10 +27,10 @@ int typeOf(const std::string& record)
 
 } // namespace
 
-PadFileBuilder::PadFileBuilder(PadSpec spec)
-    : m_spec(std::move(spec)), m_tables(std::make_unique<records::FieldTableSet>(records::PadRecordTypes()))
+PadFileBuilder::PadFileBuilder(PadPlan plan)
+    : m_plan(std::move(plan)), m_tables(std::make_unique<records::FieldTableSet>(records::PadRecordTypes()))
 {
-    records::SelectPadFieldTables(*m_tables, decimalValue(m_spec.version) != 0, false);
+    records::SelectPadFieldTables(*m_tables, decimalValue(m_plan.version) != 0, false);
     build();
 }
 
@@ -39,7 +39,7 @@ PadFileBuilder::~PadFileBuilder() = default;
 std::string PadFileBuilder::makeRecord(int recordType, const std::string& number) const
 {
     std::string record(RecordLength, ' ');
-    put(record, 0, 6, strFormat("%06d", m_spec.customerNumber));
+    put(record, 0, 6, strFormat("%06d", m_plan.customerNumber));
     put(record, 6, 6, number);
     put(record, 12, 3, strFormat("%03d", recordType));
     const records::FieldLayout* fields = m_tables->find(recordType);
@@ -74,10 +74,10 @@ void PadFileBuilder::build()
     m_records.push_back(makeRecord(0, "000000"));
     setField(0, 0, "PADDATEI");
     setField(0, 1, "KENNUNG-0001");
-    setField(0, 2, m_spec.creationDate);
-    setField(0, 4, m_spec.version);
-    setField(0, 6, m_spec.currency);
-    for (int n = 0; n < m_spec.invoices; ++n) {
+    setField(0, 2, m_plan.creationDate);
+    setField(0, 4, m_plan.version);
+    setField(0, 6, m_plan.currency);
+    for (int n = 0; n < m_plan.invoices; ++n) {
         const std::string number = strFormat("%06d", n + 1);
         m_records.push_back(makeRecord(100, number));
         setField(recordCount() - 1, 0, "Rechnung Nr. " + std::to_string(n + 1));
@@ -88,25 +88,25 @@ void PadFileBuilder::build()
         m_records.push_back(makeRecord(300, number));
         r = recordCount() - 1;
         setField(r, 0, "D-10115 Berlin").setField(r, 1, "Muster,Hans").setField(r, 2, "15061960");
-        setField(r, 3, m_spec.serviceDate).setField(r, 4, m_spec.serviceDate);
+        setField(r, 3, m_plan.serviceDate).setField(r, 4, m_plan.serviceDate);
         setField(r, 5, "1")
-            .setField(r, 6, m_spec.subjectTo6a ? "1" : "0")
-            .setField(r, 7, m_spec.subjectTo6a ? "J" : "N");
+            .setField(r, 6, m_plan.subjectTo6a ? "1" : "0")
+            .setField(r, 7, m_plan.subjectTo6a ? "J" : "N");
         setField(r, 8, "123");
-        if (decimalValue(m_spec.version) != 0)
-            setField(r, 11, "m").setField(r, 12, m_spec.currency);
-        for (int s = 0; s < m_spec.servicesPerInvoice; ++s) {
+        if (decimalValue(m_plan.version) != 0)
+            setField(r, 11, "m").setField(r, 12, m_plan.currency);
+        for (int s = 0; s < m_plan.servicesPerInvoice; ++s) {
             m_records.push_back(makeRecord(700, number));
             r = recordCount() - 1;
-            setField(r, 0, m_spec.serviceDate).setField(r, 2, "1").setField(r, 3, "0001").setField(r, 4, "00000000");
-            setField(r, 6, strFormat("%07lld", static_cast<long long>(m_spec.serviceAmount)));
-            setField(r, 8, strFormat("%07lld", static_cast<long long>(m_spec.serviceAmount)));
+            setField(r, 0, m_plan.serviceDate).setField(r, 2, "1").setField(r, 3, "0001").setField(r, 4, "00000000");
+            setField(r, 6, strFormat("%07lld", static_cast<long long>(m_plan.serviceAmount)));
+            setField(r, 8, strFormat("%07lld", static_cast<long long>(m_plan.serviceAmount)));
             setField(r, 13, "Beratung");
         }
         m_records.push_back(makeRecord(900, number));
         r = recordCount() - 1;
-        setField(r, 1, strFormat("%08lld", static_cast<long long>(m_spec.serviceAmount * m_spec.servicesPerInvoice)));
-        setField(r, 10, strFormat("%05d", 4 + m_spec.servicesPerInvoice));
+        setField(r, 1, strFormat("%08lld", static_cast<long long>(m_plan.serviceAmount * m_plan.servicesPerInvoice)));
+        setField(r, 10, strFormat("%05d", 4 + m_plan.servicesPerInvoice));
     }
     m_records.push_back(makeRecord(990, "000000"));
     recount();
@@ -119,7 +119,7 @@ PadFileBuilder& PadFileBuilder::recount()
     for (const std::string& record : m_records)
         invoices += typeOf(record) == 200 ? 1 : 0;
     setField(end, 0, strFormat("%06d", recordCount()));
-    if (decimalValue(m_spec.version) != 0)
+    if (decimalValue(m_plan.version) != 0)
         setField(end, 1, strFormat("%06d", invoices));
     return *this;
 }
@@ -142,15 +142,15 @@ std::string PadFileBuilder::bytes() const
     file.reserve(m_records.size() * (RecordLength + 2));
     for (const std::string& record : m_records) {
         file += record;
-        if (m_spec.lines)
+        if (m_plan.lines)
             file += "\r\n";
     }
     return file;
 }
 
-std::string padFile(const PadSpec& spec)
+std::string padFile(const PadPlan& plan)
 {
-    return PadFileBuilder(spec).bytes();
+    return PadFileBuilder(plan).bytes();
 }
 
 } // namespace bv::samples

@@ -15,7 +15,7 @@ namespace bv::samples {
 // A PAD file as practice software writes it: the control record, the invoices (100 text, 200
 // recipient, 300 patient and treatment, the services 700, the end record 900) and the file end
 // record; 128-character records, bare or each followed by CR LF.
-struct PadSpec
+struct PadPlan
 {
     bool lines = true;              // 130-byte records
     std::string version = "000001"; // blank for version 0
@@ -32,10 +32,10 @@ struct PadSpec
 class PadFileBuilder
 {
 public:
-    explicit PadFileBuilder(PadSpec spec = {});
+    explicit PadFileBuilder(PadPlan plan = {});
     ~PadFileBuilder();
 
-    const PadSpec& spec() const { return m_spec; }
+    const PadPlan& plan() const { return m_plan; }
     std::vector<std::string>& records() { return m_records; }
     int recordCount() const { return static_cast<int>(m_records.size()); }
     std::vector<int> indicesOf(int recordType) const;
@@ -50,11 +50,11 @@ public:
 private:
     void build();
 
-    PadSpec m_spec;
+    PadPlan m_plan;
     std::unique_ptr<records::FieldTableSet> m_tables;
     std::vector<std::string> m_records;
 };
 
-std::string padFile(const PadSpec& spec = {});
+std::string padFile(const PadPlan& plan = {});
 
 } // namespace bv::samples

@@ -60,7 +60,7 @@ const char* schemaFile(XmlVersion version)
 
 } // namespace
 
-std::string xmlInvoice(const XmlInvoiceSpec& sample)
+std::string xmlInvoice(const XmlInvoicePlan& sample)
 {
     const bool v40 = sample.version == XmlVersion::V40;
     const std::string ns = v40 ? "http://www.xmlData.ch/xmlInvoice/XSD" : "http://www.forum-datenaustausch.ch/invoice";
@@ -155,14 +155,14 @@ std::string xmlInvoice(const XmlInvoiceSpec& sample)
 
 std::string xmlInvoice(const std::string& ean, const std::string& amountDue, std::int64_t timestamp)
 {
-    XmlInvoiceSpec sample;
+    XmlInvoicePlan sample;
     sample.ean = ean;
     sample.amountDue = amountDue;
     sample.timestamp = timestamp;
     return xmlInvoice(sample);
 }
 
-std::string chzFile(const ChzSpec& sample)
+std::string chzFile(const ChzPlan& sample)
 {
     std::string text = "[Daten]\r\nZeilen=2\r\n\r\n[Allgemein]\r\n";
     const auto key = [&text](const char* name, const std::optional<std::string>& value) {

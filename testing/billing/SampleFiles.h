@@ -17,7 +17,7 @@ enum class XmlVersion
 
 // An electronic invoice request laid out as its version publishes it: sender, time stamp, balance,
 // tiers garant or tiers payant with provider, patient and guarantor, and service lines.
-struct XmlInvoiceSpec
+struct XmlInvoicePlan
 {
     XmlVersion version = XmlVersion::V40;
     std::string prefix = "invoice"; // "" writes every element unprefixed under a default namespace
@@ -38,11 +38,11 @@ struct XmlInvoiceSpec
     // Service lines are added until the document reaches about this size.
     std::size_t targetSize = 0;
 };
-std::string xmlInvoice(const XmlInvoiceSpec& sample);
+std::string xmlInvoice(const XmlInvoicePlan& sample);
 std::string xmlInvoice(const std::string& ean, const std::string& amountDue, std::int64_t timestamp);
 
 // A CHZ file: some bytes of body and the summary section "Allgemein". Keys set to nullopt are left out.
-struct ChzSpec
+struct ChzPlan
 {
     std::optional<std::string> kuNr = "4711";
     std::optional<std::string> stapelNr = "12";
@@ -50,7 +50,7 @@ struct ChzSpec
     std::optional<std::string> anzRech = "3";
     std::optional<std::string> totalNetto = "1234.56";
 };
-std::string chzFile(const ChzSpec& sample);
+std::string chzFile(const ChzPlan& sample);
 
 // Fixed-record files, as small as the file-type detection accepts them.
 // 256-byte records ending in CR LF; version in bytes 8-9, kind in bytes 22-25.

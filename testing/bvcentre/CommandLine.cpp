@@ -40,7 +40,7 @@ CentreCommandLine parseCommandLine(const std::vector<std::string>& arguments)
             line.options.uploadDir = value;
         } else if (option == "--account") {
             std::string why;
-            if (std::optional<Account> account = parseAccountSpec(value, why)) {
+            if (std::optional<Account> account = parseAccountPlan(value, why)) {
                 line.accounts.push_back(std::move(*account));
             } else {
                 line.error = "--account " + value + ": " + why;

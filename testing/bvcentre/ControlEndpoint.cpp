@@ -57,7 +57,7 @@ ControlAnswer addScript(BillingCentre& centre, const FormFields& form)
 ControlAnswer addAccount(BillingCentre& centre, const FormFields& form)
 {
     std::string error;
-    std::optional<Account> account = parseAccountSpec(formValue(form, "login"), error);
+    std::optional<Account> account = parseAccountPlan(formValue(form, "login"), error);
     if (!account) {
         return refused("login: " + error);
     }
@@ -120,7 +120,7 @@ bool parseUnsigned(std::string_view text, std::uint64_t& value)
     return error == std::errc{} && end == text.data() + text.size();
 }
 
-std::optional<Account> parseAccountSpec(std::string_view text, std::string& error)
+std::optional<Account> parseAccountPlan(std::string_view text, std::string& error)
 {
     Account account;
     const std::size_t userEnd = text.find(':');

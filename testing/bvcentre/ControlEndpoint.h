@@ -29,7 +29,7 @@ ControlAnswer handleControl(BillingCentre& centre, std::string_view name, const 
                             const FormFields& form);
 
 // Reads an account written "user:password[:number=name[,number=name...]]".
-std::optional<Account> parseAccountSpec(std::string_view text, std::string& error);
+std::optional<Account> parseAccountPlan(std::string_view text, std::string& error);
 
 // Reads the fields of POST /_control/script.
 bool parseScriptForm(const FormFields& form, std::string& path, ScriptedReply& reply, std::string& error);

@@ -25,7 +25,7 @@ int main(int argc, char* argv[])
                                  {"Meylan", "Luc"},   {"Perret", "Anne"}, {"Bonvin", "Paul"}};
     const std::time_t now = std::time(nullptr);
     for (int i = 0; i < count; ++i) {
-        bv::samples::XmlInvoiceSpec invoice;
+        bv::samples::XmlInvoicePlan invoice;
         invoice.ean = "7601000123456";
         invoice.amountDue = std::to_string(120 + 35 * i) + "." + (i % 2 ? "50" : "00");
         invoice.timestamp = static_cast<std::int64_t>(now) - 3600 * (count - i);

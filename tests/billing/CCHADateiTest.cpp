@@ -24,7 +24,7 @@ namespace bv {
 namespace {
 
 namespace fs = std::filesystem;
-using samples::XmlInvoiceSpec;
+using samples::XmlInvoicePlan;
 
 const std::string Ean = "7601000000017";
 
@@ -59,7 +59,7 @@ protected:
     fs::path invoice(const std::string& name, const std::string& ean = Ean, std::int64_t timestamp = 1700000000,
                      const std::string& company = "Praxis Dr. Beispiel")
     {
-        XmlInvoiceSpec sample;
+        XmlInvoicePlan sample;
         sample.ean = ean;
         sample.timestamp = timestamp;
         sample.companyName = company;
@@ -135,7 +135,7 @@ TEST_F(CCHADateiTest, DefectiveFileIsQuarantinedAndTheOthersArePacked)
 TEST_F(CCHADateiTest, SeveralDefectiveFilesAreCountedInOneMessage)
 {
     invoice("a.xml");
-    XmlInvoiceSpec noEan;
+    XmlInvoicePlan noEan;
     noEan.withSender = false;
     m_spool.write("b.xml", samples::xmlInvoice(noEan));
     m_spool.write("c.xml", "<root/>");
@@ -211,7 +211,7 @@ TEST_F(CCHADateiTest, DateRangeOfTheInvoiceDays)
         TempDir spool;
         int n = 0;
         for (const auto& stamp : row.stamps) {
-            XmlInvoiceSpec sample;
+            XmlInvoicePlan sample;
             sample.timestamp = stamp;
             spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(sample));
         }
@@ -236,7 +236,7 @@ TEST_F(CCHADateiTest, TotalOfTheAmountsDue)
         TempDir spool;
         int n = 0;
         for (const auto& amount : row.amounts) {
-            XmlInvoiceSpec sample;
+            XmlInvoicePlan sample;
             sample.amountDue = amount;
             spool.write(strFormat("i%d.xml", n++), samples::xmlInvoice(sample));
         }
@@ -329,7 +329,7 @@ void writeIncompressibleInvoices(TempDir& spool, int count)
 {
     std::mt19937 random(42);
     for (int i = 0; i < count; ++i) {
-        XmlInvoiceSpec sample;
+        XmlInvoicePlan sample;
         sample.companyName.clear();
         for (int k = 0; k < 20000; ++k)
             sample.companyName += static_cast<char>('a' + random() % 26);

@@ -11,12 +11,12 @@
 namespace bv {
 namespace {
 
-using samples::ChzSpec;
+using samples::ChzPlan;
 
 TEST(CCHZDatei, ReadsTheSummary)
 {
     TempDir dir;
-    const ChzSpec sample{"4711", "12", " 07.03.2013 ", "3", "1234.56"};
+    const ChzPlan sample{"4711", "12", " 07.03.2013 ", "3", "1234.56"};
     const auto path = dir.write("CH0001.chz", samples::chzFile(sample));
 
     CCHZDatei chz(path.string());
@@ -44,7 +44,7 @@ TEST(CCHZDatei, NetTotalIsConvertedExactlyAndRoundedDown)
         {"1234.56", 123456}, {"-0.5", -50}, {"0.1", 10}, {"19.99", 1999}, {"-0.555", -56}, {"7.009", 700}, {"", 0},
     };
     for (const auto& [text, cents] : rows) {
-        ChzSpec sample;
+        ChzPlan sample;
         sample.totalNetto = text;
         CCHZDatei chz(dir.write("a.chz", samples::chzFile(sample)).string());
         EXPECT_EQ(chz.totalAmount(), cents) << text;
@@ -54,22 +54,22 @@ TEST(CCHZDatei, NetTotalIsConvertedExactlyAndRoundedDown)
 TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
 {
     TempDir dir;
-    const auto missing = [](ChzSpec sample, std::optional<std::string> ChzSpec::*key) {
+    const auto missing = [](ChzPlan sample, std::optional<std::string> ChzPlan::*key) {
         sample.*key = std::nullopt;
         return sample;
     };
-    const ChzSpec nothing{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
-    const ChzSpec onlyCustomer{"1", std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    const ChzPlan nothing{std::nullopt, std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+    const ChzPlan onlyCustomer{"1", std::nullopt, std::nullopt, std::nullopt, std::nullopt};
     const struct
     {
-        ChzSpec sample;
+        ChzPlan sample;
         std::string message;
     } rows[] = {
         {nothing, "Fehler in Abrechnungsdatei: Pflichtfeld KuNr fehlt!"},
         {onlyCustomer, "Fehler in Abrechnungsdatei: Pflichtfeld StapelNr fehlt!"},
-        {missing({}, &ChzSpec::datum), "Fehler in Abrechnungsdatei: Pflichtfeld Datum fehlt!"},
-        {missing({}, &ChzSpec::anzRech), "Fehler in Abrechnungsdatei: Pflichtfeld AnzRech fehlt!"},
-        {missing({}, &ChzSpec::totalNetto), "Fehler in Abrechnungsdatei: Pflichtfeld Total fehlt!"},
+        {missing({}, &ChzPlan::datum), "Fehler in Abrechnungsdatei: Pflichtfeld Datum fehlt!"},
+        {missing({}, &ChzPlan::anzRech), "Fehler in Abrechnungsdatei: Pflichtfeld AnzRech fehlt!"},
+        {missing({}, &ChzPlan::totalNetto), "Fehler in Abrechnungsdatei: Pflichtfeld Total fehlt!"},
     };
     for (const auto& row : rows) {
         try {
@@ -85,7 +85,7 @@ TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
 TEST(CCHZDatei, EmptyValuesArePresent)
 {
     TempDir dir;
-    ChzSpec sample;
+    ChzPlan sample;
     sample.kuNr = sample.datum = sample.anzRech = "";
     CCHZDatei chz(dir.write("a.chz", samples::chzFile(sample)).string());
     EXPECT_EQ(chz.GetCustomerNumber(), 0);
@@ -135,7 +135,7 @@ TEST(CCHZDatei, SummaryBehindALargeBodyIsReadInMemoryOfItsOwn)
         }();
         for (int i = 0; i < 40; ++i) // 40 MB
             out << lines;
-        out << samples::chzFile(ChzSpec{"4711", "12", "07.03.2013", "3", "1234.56"});
+        out << samples::chzFile(ChzPlan{"4711", "12", "07.03.2013", "3", "1234.56"});
     }
     const auto before = peakResidentKb(true);
     if (!before)

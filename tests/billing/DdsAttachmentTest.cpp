@@ -20,7 +20,7 @@ namespace bv {
 namespace {
 
 namespace fs = std::filesystem;
-using samples::DdsSpec;
+using samples::DdsPlan;
 using samples::PackedFile;
 
 // Readers whose attachment directory lies below the test's own directory.
@@ -60,7 +60,7 @@ protected:
 
 TEST_F(DdsAttachmentTest, ScannedAttachmentsArePackedReadBackExtractedAndSplit)
 {
-    const std::string dds = samples::ddsRzFile(DdsSpec{.invoices = 2});
+    const std::string dds = samples::ddsRzFile(DdsPlan{.invoices = 2});
     auto rz2 = open<DDSrz2Datei>("RZ0001.001", dds);
     rz2->ReadContents();
     const std::string scans = attachmentDirectory("RZ0001.001");
@@ -79,7 +79,7 @@ TEST_F(DdsAttachmentTest, ScannedAttachmentsArePackedReadBackExtractedAndSplit)
     const std::string written = rz2->WriteContainer();
     EXPECT_EQ(written, scans + "~M004711.001.DDSRZ10");
     const std::string expected = samples::attachmentContainer(
-        samples::ContainerSpec{.dds = dds,
+        samples::ContainerPlan{.dds = dds,
                                .files = {PackedFile{scans + "a.tif", small}, PackedFile{scans + "b.tif", tiff},
                                          PackedFile{scans + "a.ini", dir.read("brevalis_Anlagen/RZ0001.001/a.ini")},
                                          PackedFile{scans + "b.ini", dir.read("brevalis_Anlagen/RZ0001.001/b.ini")}}});
@@ -112,7 +112,7 @@ TEST_F(DdsAttachmentTest, ExtractedAttachmentsAreSplitIntoPagesByTheSplitterProg
     const char* bin = std::getenv("BV_BIN_DIR");
     RecordingMessageBoxes boxes;
     const MultiTiffExtract splitter(boxes, std::string(bin ? bin : ".") + "/bvtiffsplit");
-    const std::string dds = samples::ddsRzFile(DdsSpec{.interfaceNumber = 3, .attachmentsPerInvoice = 2});
+    const std::string dds = samples::ddsRzFile(DdsPlan{.interfaceNumber = 3, .attachmentsPerInvoice = 2});
     auto rz3 = open<DDSrz3Datei>(
         "RZ0003.001", samples::attachmentContainer(
                           {.interfaceNumber = 3,
@@ -151,7 +151,7 @@ TEST_F(DdsAttachmentTest, ContainerRefusals)
     const std::string dds = samples::ddsRzFile();
     const std::string ini = samples::rz2AttachmentIni(samples::systemInvoiceNumber(0), "0"); // 60 bytes
     const auto pair = [&](std::string tif, std::string iniName, std::string iniBytes) {
-        return samples::attachmentContainer(samples::ContainerSpec{
+        return samples::attachmentContainer(samples::ContainerPlan{
             .dds = dds, .files = {PackedFile{std::move(tif), "TIFF"}, {std::move(iniName), std::move(iniBytes)}}});
     };
     // Header, two directory records, the DDS-RZ file in records 3 to 6, the TIFF data at record 7 and
@@ -224,9 +224,9 @@ TEST_F(DdsAttachmentTest, NamesFromTheContainerStayInTheAttachmentDirectory)
     for (const auto& row : rows)
         packed.push_back({row.name, row.written});
     auto rz3 = open<DDSrz3Datei>(
-        "RZ0003.001", samples::attachmentContainer(samples::ContainerSpec{
+        "RZ0003.001", samples::attachmentContainer(samples::ContainerPlan{
                           .interfaceNumber = 3,
-                          .dds = samples::ddsRzFile(DdsSpec{.interfaceNumber = 3, .attachmentsPerInvoice = 4}),
+                          .dds = samples::ddsRzFile(DdsPlan{.interfaceNumber = 3, .attachmentsPerInvoice = 4}),
                           .files = packed}));
     rz3->ReadContents();
     EXPECT_EQ(rz3->numericTypeCode(), file_type::DdsV3Kind2828);
@@ -247,7 +247,7 @@ TEST_F(DdsAttachmentTest, NamesFromTheContainerStayInTheAttachmentDirectory)
 
 TEST_F(DdsAttachmentTest, AttachmentListRules)
 {
-    auto rz2 = open<DDSrz2Datei>("RZ0001.001", samples::ddsRzFile(DdsSpec{.invoices = 2}));
+    auto rz2 = open<DDSrz2Datei>("RZ0001.001", samples::ddsRzFile(DdsPlan{.invoices = 2}));
     rz2->ReadContents();
     dir.write("lone.tif", "T");
     expectRefused([&] { rz2->AddAttachment(dir.file("lone.tif").string()); }, 34,

@@ -20,7 +20,7 @@ namespace bv {
 namespace {
 
 using samples::DdsFileBuilder;
-using samples::DdsSpec;
+using samples::DdsPlan;
 using samples::HeaderPart;
 
 // A reader on the builder's file, with its contents loaded.
@@ -30,7 +30,7 @@ protected:
     std::unique_ptr<DDSrzDatei> open(const DdsFileBuilder& file, bool versionLimit = false)
     {
         const std::string path = dir.write("RZ0001.001", file.bytes()).string();
-        if (file.spec().interfaceNumber == 3)
+        if (file.plan().interfaceNumber == 3)
             return std::make_unique<DDSrz3Datei>(path, false, versionLimit);
         return std::make_unique<DDSrz2Datei>(path, false, versionLimit);
     }
@@ -59,7 +59,7 @@ protected:
 
 TEST_F(DdsReaderTest, ValidFileLoadsItsInvoices)
 {
-    DdsFileBuilder file(DdsSpec{.batchNumber = 1002, .invoices = 3, .fileRecord = true, .feePositions = 2});
+    DdsFileBuilder file(DdsPlan{.batchNumber = 1002, .invoices = 3, .fileRecord = true, .feePositions = 2});
     auto reader = load(file);
     EXPECT_EQ(reader->GetFormatName(), "VDDS-RZ Version 2.20 / RZ2");
     EXPECT_EQ(reader->transmissionName(), "DA004711.002");
@@ -107,7 +107,7 @@ TEST_F(DdsReaderTest, NamesAndCurrencyFollowTheControlRecord)
     };
     for (const auto& row : rows) {
         auto reader = load(
-            DdsFileBuilder(DdsSpec{.version = row.version, .interfaceNumber = row.interfaceNumber, .date = row.date}));
+            DdsFileBuilder(DdsPlan{.version = row.version, .interfaceNumber = row.interfaceNumber, .date = row.date}));
         EXPECT_EQ(reader->GetFormatName(), row.name);
         EXPECT_EQ(reader->currencyCode(), row.currency) << row.date;
         EXPECT_EQ(reader->GetTypeCode(), row.interfaceNumber == 3 ? "DX" : "DA");
@@ -156,7 +156,7 @@ TEST_F(DdsReaderTest, ControlRecordRules)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        DdsFileBuilder file(DdsSpec{.invoices = 2});
+        DdsFileBuilder file(DdsPlan{.invoices = 2});
         row.damage(file);
         expectRefused(file, row.code, row.message);
     }
@@ -164,7 +164,7 @@ TEST_F(DdsReaderTest, ControlRecordRules)
 
 TEST_F(DdsReaderTest, VersionLimitOption)
 {
-    DdsFileBuilder file(DdsSpec{.version = "2.60"});
+    DdsFileBuilder file(DdsPlan{.version = "2.60"});
     EXPECT_NO_THROW(open(file, false));
     try {
         open(file, true);
@@ -181,7 +181,7 @@ TEST_F(DdsReaderTest, StructuralRules)
     const struct
     {
         const char* name;
-        DdsSpec spec;
+        DdsPlan plan;
         std::function<void(DdsFileBuilder&)> damage;
         int code;
         std::string message;
@@ -260,7 +260,7 @@ TEST_F(DdsReaderTest, StructuralRules)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        DdsFileBuilder file(row.spec);
+        DdsFileBuilder file(row.plan);
         if (row.damage)
             row.damage(file);
         expectRefused(file, row.code, row.message);
@@ -271,7 +271,7 @@ TEST_F(DdsReaderTest, AcceptedStructures)
 {
     // One leading file record; the highest regular amount; a marked 0100 record inside an invoice;
     // 0850 records numbered through the whole file.
-    DdsFileBuilder file(DdsSpec{
+    DdsFileBuilder file(DdsPlan{
         .interfaceNumber = 3, .invoices = 2, .amount = 100000000, .fileRecord = true, .attachmentsPerInvoice = 2});
     file.records().insert(file.records().begin() + 4, file.makeRecord(100, samples::systemInvoiceNumber(0), 4));
     file.setHeader(4, HeaderPart::GroupMarker, "51");
@@ -300,7 +300,7 @@ TEST_F(DdsReaderTest, TotalsAreComparedExactlyAndShownFormatted)
         {"04294979641", 12345, "Prüfsumme(Gesamtbetrag) FALSCH!: Kontrollsatz: EUR 42949.796,41 / Summe: EUR 123,45"},
     };
     for (const auto& row : rows) {
-        DdsFileBuilder file(DdsSpec{.amount = row.amount});
+        DdsFileBuilder file(DdsPlan{.amount = row.amount});
         file.setField(file.controlIndex(), 1, row.controlTotal);
         auto reader = load(file);
         EXPECT_EQ(reader->CheckHeader(), 0);
@@ -317,7 +317,7 @@ TEST_F(DdsReaderTest, TotalsAreComparedExactlyAndShownFormatted)
 TEST_F(DdsReaderTest, ContentCheckOfFieldsAndNameRecords)
 {
     // Record 5 is the second invoice's 0100 record; its field 8 holds the month 13.
-    DdsFileBuilder file(DdsSpec{.invoices = 2, .fileRecord = true, .feePositions = 1});
+    DdsFileBuilder file(DdsPlan{.invoices = 2, .fileRecord = true, .feePositions = 1});
     file.setField(5, 8, "20241315");
     auto reader = load(file);
     EXPECT_EQ(reader->CheckContents(false), 0);
@@ -329,14 +329,14 @@ TEST_F(DdsReaderTest, ContentCheckOfFieldsAndNameRecords)
         EXPECT_EQ(e.message(), "Feldprüfung gescheitert: 5;100/14/D (Satzindex;Satzart/Feld/Typ)    Inhalt:[20241315]");
     }
 
-    DdsFileBuilder marked(DdsSpec{.invoices = 1});
+    DdsFileBuilder marked(DdsPlan{.invoices = 1});
     marked.setHeader(1, HeaderPart::GroupMarker, "50");
     EXPECT_EQ(load(marked)->CheckContents(true), 0);
 }
 
 TEST_F(DdsReaderTest, DosCodePageIsConvertedButNotInTheControlRecord)
 {
-    DdsFileBuilder file(DdsSpec{.characterSet = "C850"});
+    DdsFileBuilder file(DdsPlan{.characterSet = "C850"});
     file.setField(1, 6, "M\x81ller");
     file.setField(file.controlIndex(), 4, "PRAXIS \x81");
     auto reader = load(file);
@@ -407,7 +407,7 @@ TEST_F(DdsReaderTest, AttachmentDirectoryIsMadeOrReported)
 
 TEST_F(DdsReaderTest, EncipheredDeliveryRoundTrip)
 {
-    const std::string plain = samples::ddsRzFile(DdsSpec{.interfaceNumber = 3, .invoices = 20});
+    const std::string plain = samples::ddsRzFile(DdsPlan{.interfaceNumber = 3, .invoices = 20});
     const std::string delivery = samples::encipheredDelivery(plain);
     const auto path = dir.write("RZ0001.001", delivery);
     EXPECT_EQ(IsVddsEncrypted(path), 3);
@@ -437,7 +437,7 @@ TEST_F(DdsReaderTest, EncipheredDeliveryRoundTrip)
 
 TEST_F(DdsReaderTest, FailedUnwrapLeavesTheDeliveryAsItWas)
 {
-    const std::string delivery = samples::encipheredDelivery(samples::ddsRzFile(DdsSpec{.invoices = 20}));
+    const std::string delivery = samples::encipheredDelivery(samples::ddsRzFile(DdsPlan{.invoices = 20}));
     const auto path = dir.write("RZ0001.001", delivery);
     // The disk fills up after the first block.
     int blocks = 0;

@@ -23,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using samples::DdsSpec;
+using samples::DdsPlan;
 
 DdsAttachment entryFor(const std::string& path)
 {
@@ -64,9 +64,9 @@ protected:
 
 TEST_F(DdsSpoolTest, TakesTheOldestFileAndHandsOverItsControlRecord)
 {
-    m_spool.write("RZ0007.001", samples::ddsRzFile(DdsSpec{.batchNumber = 7, .invoices = 3}));
+    m_spool.write("RZ0007.001", samples::ddsRzFile(DdsPlan{.batchNumber = 7, .invoices = 3}));
     std::this_thread::sleep_for(15ms);
-    m_spool.write("RZ0008.001", samples::ddsRzFile(DdsSpec{.batchNumber = 8}));
+    m_spool.write("RZ0008.001", samples::ddsRzFile(DdsPlan{.batchNumber = 8}));
     m_spool.write("notes.txt", "not a billing file");
     m_profile.writeString(section::Abrechnungsversand, "004711:last_stapel", "6");
 
@@ -92,7 +92,7 @@ TEST_F(DdsSpoolTest, TakesTheOldestFileAndHandsOverItsControlRecord)
 TEST_F(DdsSpoolTest, FileFilterAndEmptySpool)
 {
     EXPECT_TRUE(spool()->IsEmpty());
-    m_spool.write("ABR01.DDS", samples::ddsRzFile(DdsSpec{.interfaceNumber = 3}));
+    m_spool.write("ABR01.DDS", samples::ddsRzFile(DdsPlan{.interfaceNumber = 3}));
     EXPECT_TRUE(spool()->IsEmpty());
     m_profile.writeString(section::Abrechnungsversand, "file_filter", "*.dds");
     auto dds = spool();
@@ -111,7 +111,7 @@ TEST_F(DdsSpoolTest, RefusalsReachTheCreatorAndLeaveTheFileAsItWas)
     } rows[] = {
         {"not a DDS-RZ file", samples::fixed128File("1234", false), -1,
          "Die Datei \"" + spoolDir() + "RZ0001.001\" im Spoolverzeichniss entspricht keinem zulässigen DDS-Format!"},
-        {"declares more invoices", samples::DdsFileBuilder(DdsSpec{.invoices = 2}).setField(6, 0, "0003").bytes(), -87,
+        {"declares more invoices", samples::DdsFileBuilder(DdsPlan{.invoices = 2}).setField(6, 0, "0003").bytes(), -87,
          "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:2 ;  in Zusammenfassung deklariert: 3!"},
     };
     for (const auto& row : rows) {
@@ -130,7 +130,7 @@ TEST_F(DdsSpoolTest, RefusalsReachTheCreatorAndLeaveTheFileAsItWas)
 
 TEST_F(DdsSpoolTest, EncipheredDeliveryIsUnwrappedBeforeItsCopy)
 {
-    const std::string plain = samples::ddsRzFile(DdsSpec{.interfaceNumber = 3, .invoices = 12});
+    const std::string plain = samples::ddsRzFile(DdsPlan{.interfaceNumber = 3, .invoices = 12});
     const std::string delivery = samples::encipheredDelivery(plain);
     m_spool.write("RZ0001.001", delivery);
 
@@ -146,7 +146,7 @@ TEST_F(DdsSpoolTest, EncipheredDeliveryIsUnwrappedBeforeItsCopy)
 
 TEST_F(DdsSpoolTest, ConfirmedTransmissionKeepsOnlyTheCopies)
 {
-    m_spool.write("RZ0001.001", samples::ddsRzFile(DdsSpec{.interfaceNumber = 3, .batchNumber = 12}));
+    m_spool.write("RZ0001.001", samples::ddsRzFile(DdsPlan{.interfaceNumber = 3, .batchNumber = 12}));
     m_spool.write("a1.ini", "[RZRECHNUNG]\r\n");
     m_spool.write("a2.ini", "[RZRECHNUNG]\r\n");
     fs::create_directory(m_spool.file("a2.~NI")); // the copy of a2.ini cannot be written

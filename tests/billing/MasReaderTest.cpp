@@ -18,7 +18,7 @@ namespace bv {
 namespace {
 
 using samples::MasFileBuilder;
-using samples::MasSpec;
+using samples::MasPlan;
 
 class MasReaderTest : public ::testing::Test
 {
@@ -65,7 +65,7 @@ protected:
 
 TEST_F(MasReaderTest, ValidFileLoads)
 {
-    auto reader = load(samples::masFile(MasSpec{.invoices = 3}));
+    auto reader = load(samples::masFile(MasPlan{.invoices = 3}));
     EXPECT_EQ(reader->GetFormatName(), "MAS");
     EXPECT_EQ(reader->GetTypeCode(), "MA");
     EXPECT_EQ(reader->numericTypeCode(), 0xC008);
@@ -133,20 +133,20 @@ TEST_F(MasReaderTest, VersionsSelectTheirTables)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.version);
-        auto reader = load(samples::masFile(MasSpec{.version = row.version}));
+        auto reader = load(samples::masFile(MasPlan{.version = row.version}));
         EXPECT_EQ(reader->GetInvoice(0)->fields().letters().back(), row.filler);
         EXPECT_EQ(reader->currencyCode(), row.currency);
         EXPECT_EQ(reader->CheckContents(true), 1);
     }
-    EXPECT_EQ(load(samples::masFile(MasSpec{.version = "V1.20"}))->version(), 1200);
-    expectRefused(samples::masFile(MasSpec{.version = "1.31"}), -10, "Nicht unterstützte Dateiversion: 1.31", true);
+    EXPECT_EQ(load(samples::masFile(MasPlan{.version = "V1.20"}))->version(), 1200);
+    expectRefused(samples::masFile(MasPlan{.version = "1.31"}), -10, "Nicht unterstützte Dateiversion: 1.31", true);
 }
 
 // A 1.0 file keeps its own service layout when its lines are rewritten, so that its table still
 // accepts them.
 TEST_F(MasReaderTest, VersionOneZeroServiceLinesKeepTheirLayout)
 {
-    MasFileBuilder file(MasSpec{.version = "1.0"});
+    MasFileBuilder file(MasPlan{.version = "1.0"});
     const int invoiceRecord = file.indicesOf(300).front();
     file.setField(invoiceRecord, 6, "1").setField(invoiceRecord, 7, "M");
     auto reader = load(file.bytes());
@@ -207,7 +207,7 @@ TEST_F(MasReaderTest, StructuralRefusals)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        MasFileBuilder file(MasSpec{.invoices = 2});
+        MasFileBuilder file(MasPlan{.invoices = 2});
         row.change(file);
         expectRefused(file.bytes(), row.code, row.message);
     }
@@ -215,7 +215,7 @@ TEST_F(MasReaderTest, StructuralRefusals)
 
 TEST_F(MasReaderTest, OstmindFlagIThenBIsAccepted)
 {
-    MasFileBuilder file(MasSpec{.invoices = 2});
+    MasFileBuilder file(MasPlan{.invoices = 2});
     file.setField(file.indicesOf(300)[0], 15, "I").setField(file.indicesOf(300)[1], 15, "B");
     EXPECT_EQ(load(file.bytes())->reductionMarker(), "B");
 }
@@ -231,7 +231,7 @@ TEST_F(MasReaderTest, FeeValuesAreCheckedByTheRecipientRecordsList)
 // Rewritten records keep their 113 characters: sums beyond eight digits refuse the invoice.
 TEST_F(MasReaderTest, TotalsBeyondTheirDigitsAreIrregular)
 {
-    MasFileBuilder file(MasSpec{.servicesPerInvoice = 11, .serviceAmount = 9999999});
+    MasFileBuilder file(MasPlan{.servicesPerInvoice = 11, .serviceAmount = 9999999});
     file.setField(file.indicesOf(300).front(), 14, "M");
     expectRefused(file.bytes(), -1, "Irregulärer Rechnungsbetrag (Systemrechnungsnummer \"000001\") bei Satzindex: 16");
 }
@@ -262,10 +262,10 @@ TEST_F(MasReaderTest, CharacterSetsAndCurrency)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.characterSet);
-        auto reader = load(samples::masFile(MasSpec{.characterSet = row.characterSet, .recipientName = row.written}));
+        auto reader = load(samples::masFile(MasPlan{.characterSet = row.characterSet, .recipientName = row.written}));
         EXPECT_EQ(reader->invoices()[0].nameText, row.read);
     }
-    expectRefused(samples::masFile(MasSpec{.currency = "CHF"}), 34, "Währungsbezeichnung 'CHF' unbekannt!");
+    expectRefused(samples::masFile(MasPlan{.currency = "CHF"}), 34, "Währungsbezeichnung 'CHF' unbekannt!");
 }
 
 // The rewritten areas are the printf layouts, also for negative values and short or long texts.

@@ -19,7 +19,7 @@ namespace bv {
 namespace {
 
 using namespace std::chrono_literals;
-using samples::MasSpec;
+using samples::MasPlan;
 
 class MasSpoolTest : public ::testing::Test
 {
@@ -39,9 +39,9 @@ protected:
 
 TEST_F(MasSpoolTest, TakesTheOldestFileAndHandsOverItsSummary)
 {
-    m_spool.write("M00007.001", samples::masFile(MasSpec{.batchNumber = 1007, .invoices = 3}));
+    m_spool.write("M00007.001", samples::masFile(MasPlan{.batchNumber = 1007, .invoices = 3}));
     std::this_thread::sleep_for(15ms);
-    m_spool.write("M00008.001", samples::masFile(MasSpec{.batchNumber = 8}));
+    m_spool.write("M00008.001", samples::masFile(MasPlan{.batchNumber = 8}));
     m_profile.writeString(section::Abrechnungsversand, "123456:last_stapel", "1006");
 
     auto mas = spool();

@@ -16,7 +16,7 @@ namespace bv {
 namespace {
 
 using samples::PadFileBuilder;
-using samples::PadSpec;
+using samples::PadPlan;
 
 std::string hex(const std::string& bytes)
 {
@@ -114,7 +114,7 @@ TEST_F(PadReaderTest, FramingsAndVersionsLoad)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.version) + "/" + row.created);
-        auto reader = load(samples::padFile(PadSpec{.lines = row.lines,
+        auto reader = load(samples::padFile(PadPlan{.lines = row.lines,
                                                     .version = row.version,
                                                     .currency = row.currency,
                                                     .creationDate = row.created,
@@ -176,7 +176,7 @@ TEST_F(PadReaderTest, StructuralRefusals)
 // An invoice without recipient record among others: more invoices than recipient records.
 TEST_F(PadReaderTest, MoreInvoicesThanRecipientRecordsEndInTheCountMessage)
 {
-    PadFileBuilder file(PadSpec{.invoices = 2});
+    PadFileBuilder file(PadPlan{.invoices = 2});
     const int recipient = file.indicesOf(200).back();
     file.records()[static_cast<std::size_t>(recipient)] = file.makeRecord(410, "000002");
     file.recount();
@@ -200,7 +200,7 @@ TEST_F(PadReaderTest, DigestNeedsWholeRecords)
     shortened->CalcHash();
     EXPECT_EQ(shortened->hashText().size(), 20u);
     // 128-byte records: a last record of 126 bytes passes the length check but cannot be hashed.
-    std::string bare = samples::padFile(PadSpec{.lines = false});
+    std::string bare = samples::padFile(PadPlan{.lines = false});
     bare.resize(bare.size() - 2);
     const std::string path = dir.write("PV000001.DAT", bare).string();
     CPADDatei reader(path, false, false, false, false, {}, true);

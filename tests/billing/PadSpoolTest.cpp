@@ -19,7 +19,7 @@ namespace bv {
 namespace {
 
 using namespace std::chrono_literals;
-using samples::PadSpec;
+using samples::PadPlan;
 
 class PadSpoolTest : public ::testing::Test
 {
@@ -39,9 +39,9 @@ protected:
 
 TEST_F(PadSpoolTest, TakesTheOldestFileWithItsCustomersReductions)
 {
-    m_spool.write("PV123456.DAT", samples::padFile(PadSpec{.invoices = 2, .subjectTo6a = true}));
+    m_spool.write("PV123456.DAT", samples::padFile(PadPlan{.invoices = 2, .subjectTo6a = true}));
     std::this_thread::sleep_for(15ms);
-    m_spool.write("PV123457.DAT", samples::padFile(PadSpec{.lines = false}));
+    m_spool.write("PV123457.DAT", samples::padFile(PadPlan{.lines = false}));
     m_profile.writeString(section::PAD, "123456:StatMind", "12.5");
     m_profile.writeString(section::PAD, "Ostabschlag", "19000101=0;20010101=2");
     m_profile.writeString(section::Abrechnungsversand, "123456:last_stapel", "41");

@@ -23,15 +23,15 @@ namespace bv {
 namespace {
 
 namespace fs = std::filesystem;
-using samples::ControlSpec;
-using samples::DdsSpec;
+using samples::ControlPlan;
+using samples::DdsPlan;
 
 // A control file of which only the batch number matters.
-ControlSpec batch(std::optional<std::string> number)
+ControlPlan batch(std::optional<std::string> number)
 {
-    ControlSpec spec;
-    spec.batchNumber = std::move(number);
-    return spec;
+    ControlPlan plan;
+    plan.batchNumber = std::move(number);
+    return plan;
 }
 
 // A batch of two invoices with one attachment each ("A1.TIF", "A2.TIF" in their 0850 records), its
@@ -41,7 +41,7 @@ class Rz3ControlFileTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        samples::DdsFileBuilder dds(DdsSpec{.interfaceNumber = 3, .invoices = 2, .attachmentsPerInvoice = 1});
+        samples::DdsFileBuilder dds(DdsPlan{.interfaceNumber = 3, .invoices = 2, .attachmentsPerInvoice = 1});
         for (int r = 0; r < dds.controlIndex(); ++r) {
             if (dds.records()[static_cast<std::size_t>(r)].compare(22, 4, "0850") == 0)
                 dds.setField(r, 1, ++references == 1 ? "a1.tif" : "A2.TIF").setField(r, 2, "Roentgen");
@@ -52,9 +52,9 @@ protected:
         m_spool.write("scan/a2.tif", samples::multiPageTiff(1));
         m_spool.write("scan/a3.jpg", "JPEG");
     }
-    ControlSpec spec() const
+    ControlPlan plan() const
     {
-        return ControlSpec{.invoices = "2",
+        return ControlPlan{.invoices = "2",
                            .attachments = "2",
                            .values = {scan("a1.tif") + " [0000001000]", scan("a2.tif") + " [0000001001]"}};
     }
@@ -64,7 +64,7 @@ protected:
     {
         return fromWindowsText(profile::readString("Rueckgabe", key, "(none)", 1024, control()));
     }
-    std::unique_ptr<DDSrz3Datei> process(const ControlSpec& control, bool matching = false)
+    std::unique_ptr<DDSrz3Datei> process(const ControlPlan& control, bool matching = false)
     {
         m_spool.write("RZ0001.ini", samples::rz3ControlFile(control));
         return DDSrz3Datei::ProcessControlFile(this->control(), false, false, matching, [this](DDSrz3Datei& reader) {
@@ -81,7 +81,7 @@ TEST_F(Rz3ControlFileTest, ListedAttachmentsAreBoundAndPacked)
 {
     for (const bool matching : {false, true}) {
         SCOPED_TRACE(matching);
-        auto reader = process(spec(), matching);
+        auto reader = process(plan(), matching);
         ASSERT_EQ(reader->invoices().size(), 2u);
         for (int i = 0; i < 2; ++i) {
             const DDSrzRechnung& invoice = reader->invoices()[static_cast<std::size_t>(i)];
@@ -99,51 +99,51 @@ TEST_F(Rz3ControlFileTest, EachFailureWritesItsStatusAndText)
 {
     const std::string ctl = control();
     const auto with = [this](auto change) {
-        ControlSpec s = spec();
+        ControlPlan s = plan();
         change(s);
         return s;
     };
     const struct
     {
         const char* name;
-        ControlSpec control;
+        ControlPlan control;
         bool matching;
         int code;
         std::string text; // the exception's; the control file's Error is the same without "\r\n"
         const char* status;
     } rows[] = {
-        {"missing date", with([](ControlSpec& s) { s.date.reset(); }), false, 27,
+        {"missing date", with([](ControlPlan& s) { s.date.reset(); }), false, 27,
          "Falsche oder fehlende Daten in Kontolldatei \"" + ctl + "\" Section: [Einstellungen]\r\n", "27"},
-        {"no bracket", with([&](ControlSpec& s) { s.values[1] = scan("a2.tif"); }), false, 28,
+        {"no bracket", with([&](ControlPlan& s) { s.values[1] = scan("a2.tif"); }), false, 28,
          "Datenfehler in Kontrolldatei \"" + ctl + "\" \t\t\t\t\tSection/Key: [Anlagen]ANLAGE00002\r\n", "(none)"},
-        {"comma before the bracket", with([](ControlSpec& s) { s.values[0] = "a,b.tif [0000001000]"; }), false, 28,
+        {"comma before the bracket", with([](ControlPlan& s) { s.values[0] = "a,b.tif [0000001000]"; }), false, 28,
          "Datenfehler in Kontrolldatei \"" + ctl + "\" \t\t\t\t\tSection/Key: [Anlagen]ANLAGE00001\r\n", "(none)"},
-        {"invoices and date", with([](ControlSpec& s) {
+        {"invoices and date", with([](ControlPlan& s) {
              s.invoices = "3";
              s.date = "20240116";
          }),
          false, 534, "Datenfehler in Kontrolldatei: Anzahl der Rechnungen nicht identisch in Abrechnungsdatei!\r\n",
          "534"},
-        {"date", with([](ControlSpec& s) { s.date = "20240116"; }), false, 534,
+        {"date", with([](ControlPlan& s) { s.date = "20240116"; }), false, 534,
          "Datenfehler in Kontrolldatei: Datum der Erstellung nicht identisch in Abrechnungsdatei!\r\n", "534"},
-        {"batch", with([](ControlSpec& s) { s.batchNumber = "2"; }), false, 534,
+        {"batch", with([](ControlPlan& s) { s.batchNumber = "2"; }), false, 534,
          "Datenfehler in Kontrolldatei: Stapelnummer nicht identisch in Abrechnungsdatei!\r\n", "534"},
-        {"customer", with([](ControlSpec& s) { s.customerNumber = "4712"; }), false, 534,
+        {"customer", with([](ControlPlan& s) { s.customerNumber = "4712"; }), false, 534,
          "Datenfehler in Kontrolldatei: Kundennummer nicht identisch in Abrechnungsdatei!\r\n", "534"},
-        {"attachments", with([&](ControlSpec& s) {
+        {"attachments", with([&](ControlPlan& s) {
              s.attachments = "3";
              s.values.push_back(scan("a2.tif") + " [1]");
          }),
          false, 534, "Datenfehler in Kontrolldatei: Anzahl der Anlagen nicht identisch in Abrechnungsdatei!\r\n",
          "534"},
-        {"missing scan", with([&](ControlSpec& s) { s.values[1] = scan("gone.tif") + " [0000001001]"; }), false, 534,
+        {"missing scan", with([&](ControlPlan& s) { s.values[1] = scan("gone.tif") + " [0000001001]"; }), false, 534,
          "interner Fehler bei Erzeugung von Anlagenliste: [2(2)/" + scan("gone.tif") + "]\r\n", "534"},
-        {"not referenced", with([&](ControlSpec& s) { s.values[1] = scan("a2.tif") + " [0000001000]"; }), true, 538,
+        {"not referenced", with([&](ControlPlan& s) { s.values[1] = scan("a2.tif") + " [0000001000]"; }), true, 538,
          "Anlagenzuordnungsfehler: Eine oder mehrere Anlagedateien werden in der Abrechnungsdatei nicht richtig "
          "referenziert (\"" +
              scan("a2.tif") + "\")\r\n",
          "538"},
-        {"type", with([&](ControlSpec& s) { s.values[1] = scan("a3.jpg") + " [0000001001]"; }), false, 539,
+        {"type", with([&](ControlPlan& s) { s.values[1] = scan("a3.jpg") + " [0000001001]"; }), false, 539,
          "Anlagenzuordnungsfehler: Eine oder mehrere Anlagedateien entsprechen keinem zugelassenen Dateityp (\"" +
              scan("a3.jpg") + "\")\r\n",
          "539"},
@@ -166,7 +166,7 @@ TEST_F(Rz3ControlFileTest, EachFailureWritesItsStatusAndText)
 
 TEST_F(Rz3ControlFileTest, MatchingFollowsTheSequenceWithinAnInvoice)
 {
-    samples::DdsFileBuilder dds(DdsSpec{.interfaceNumber = 3, .attachmentsPerInvoice = 2});
+    samples::DdsFileBuilder dds(DdsPlan{.interfaceNumber = 3, .attachmentsPerInvoice = 2});
     dds.setField(3, 1, "A1.TIF").setField(4, 1, "A2.TIF");
     m_spool.write("RZ0001.001", dds.bytes());
     const struct
@@ -177,7 +177,7 @@ TEST_F(Rz3ControlFileTest, MatchingFollowsTheSequenceWithinAnInvoice)
     } rows[] = {{"", ",2", true}, {",1", ",2", true}, {"", "", false}, {",2", ",3", false}, {",1", ",3", false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.first) + " " + row.second);
-        ControlSpec control{
+        ControlPlan control{
             .attachments = "2",
             .values = {scan("a1.tif") + " [0000001000]" + row.first, scan("a2.tif") + " [0000001000]" + row.second}};
         if (row.bound)
@@ -186,7 +186,7 @@ TEST_F(Rz3ControlFileTest, MatchingFollowsTheSequenceWithinAnInvoice)
             EXPECT_THROW(process(control, true), CAdzException);
     }
     // Without matching the attachments are bound in the order the 0850 records reference them.
-    EXPECT_EQ(process(ControlSpec{.attachments = "2",
+    EXPECT_EQ(process(ControlPlan{.attachments = "2",
                                   .values = {scan("a1.tif") + " [x]", scan("a2.tif") + " [y]"},
                                   .threeDigitKeys = true})
                   ->invoices()[0]
@@ -242,7 +242,7 @@ protected:
 
 TEST_F(Rz3SpoolTest, ReadyControlFileIsTakenUpAndItsErrorsMarked)
 {
-    m_spool.write("RZ0001.ini", samples::rz3ControlFile(spec()));
+    m_spool.write("RZ0001.ini", samples::rz3ControlFile(plan()));
     auto taken = spool();
     ASSERT_FALSE(taken->IsEmpty());
     EXPECT_EQ(taken->HasControlFile(), 1);
@@ -255,7 +255,7 @@ TEST_F(Rz3SpoolTest, ReadyControlFileIsTakenUpAndItsErrorsMarked)
     m_spool.write("RZ0001.ini", samples::rz3ControlFile(batch("0")));
     EXPECT_TRUE(spool()->IsEmpty());
 
-    ControlSpec wrong = spec();
+    ControlPlan wrong = plan();
     wrong.invoices = "3";
     m_spool.write("RZ0001.ini", samples::rz3ControlFile(wrong));
     try {

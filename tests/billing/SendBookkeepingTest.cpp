@@ -38,14 +38,14 @@ class SendBookkeepingTest : public ::testing::Test
 protected:
     void SetUp() override { m_profile.writeString(section::Abrechnungsversand, "URL", "http://centre.test/upload"); }
 
-    std::unique_ptr<CAbrechnungSpool> chzSpool(const samples::ChzSpec& chz = {})
+    std::unique_ptr<CAbrechnungSpool> chzSpool(const samples::ChzPlan& chz = {})
     {
         m_spool.write("abrechnung.chz", samples::chzFile(chz));
         return std::make_unique<CCHZSpool>(m_boxes, m_profile, m_probe, m_spool.path().string());
     }
     std::unique_ptr<CAbrechnungSpool> chaSpool(const std::string& ean = "7601000000055")
     {
-        samples::XmlInvoiceSpec invoice;
+        samples::XmlInvoicePlan invoice;
         invoice.ean = ean;
         m_spool.write("r1.xml", samples::xmlInvoice(invoice));
         m_spool.write("r2.xml", samples::xmlInvoice(invoice));
@@ -416,7 +416,7 @@ TEST_F(SendBookkeepingTest, BillingFileRewrittenAfterReadingStaysInTheSpool)
     // 43 stays for the next transmission.
     auto chz = chzSpool();
     const std::string shown = m_spool.read("abrechnung.chz");
-    samples::ChzSpec next;
+    samples::ChzPlan next;
     next.stapelNr = "43";
     m_spool.write("abrechnung.chz", samples::chzFile(next));
     sendAndFinish(*chz);

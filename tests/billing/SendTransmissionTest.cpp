@@ -169,7 +169,7 @@ protected:
     }
     void writeXml(const std::string& name, const std::string& ean = "7601000000055")
     {
-        samples::XmlInvoiceSpec invoice;
+        samples::XmlInvoicePlan invoice;
         invoice.ean = ean;
         invoice.familyName = name; // every invoice its own bytes
         m_spool.write(name, samples::xmlInvoice(invoice));

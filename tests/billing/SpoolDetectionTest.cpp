@@ -33,7 +33,7 @@ void pause()
 TEST(FileType, DetectedFromExtensionAndContent)
 {
     TempDir dir;
-    samples::XmlInvoiceSpec invoice;
+    samples::XmlInvoicePlan invoice;
     const struct
     {
         std::string name;
@@ -144,7 +144,7 @@ TEST_F(SpoolTypeTest, EmptyDirectoryAndFoldersGiveNoSpool)
 
 TEST_F(SpoolTypeTest, PatternOrderBeatsAge)
 {
-    m_spool.write("new.xml", samples::xmlInvoice(samples::XmlInvoiceSpec{}));
+    m_spool.write("new.xml", samples::xmlInvoice(samples::XmlInvoicePlan{}));
     pause();
     m_spool.write("z.chz", samples::chzFile({}));
     EXPECT_EQ(spoolType(), spool_type::Chz);
@@ -172,7 +172,7 @@ TEST_F(SpoolTypeTest, UnrecognisedAndUnreadableFiles)
 
 TEST_F(SpoolTypeTest, FileNoFormatRecognisesDoesNotHideBillingFilesBehindIt)
 {
-    const std::string invoice = samples::xmlInvoice(samples::XmlInvoiceSpec{});
+    const std::string invoice = samples::xmlInvoice(samples::XmlInvoicePlan{});
     struct Row
     {
         const char* oldest;                        // name of the oldest file, unrecognised
@@ -202,7 +202,7 @@ TEST_F(SpoolTypeTest, FileNoFormatRecognisesDoesNotHideBillingFilesBehindIt)
 TEST_F(SpoolTypeTest, ConfiguredFilterAndEncipheredDelivery)
 {
     m_profile.writeString(section::Abrechnungsversand, "file_filter", "*.RZD");
-    m_spool.write("x.xml", samples::xmlInvoice(samples::XmlInvoiceSpec{}));
+    m_spool.write("x.xml", samples::xmlInvoice(samples::XmlInvoicePlan{}));
     m_spool.write("a.rzd", samples::encipheredDelivery(samples::ddsFile(3, 10)));
     EXPECT_EQ(spoolType(), spool_type::Dds);
 }

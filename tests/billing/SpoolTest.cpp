@@ -45,7 +45,7 @@ protected:
 
 TEST_F(SpoolTest, ChzSpoolSendsTheOldestFileThroughItsWorkingCopy)
 {
-    samples::ChzSpec older;
+    samples::ChzPlan older;
     older.kuNr = "4711";
     m_spool.write("Z0002.chz", samples::chzFile(older));
     std::this_thread::sleep_for(std::chrono::milliseconds(15));
@@ -105,7 +105,7 @@ TEST_F(SpoolTest, RemovableSpoolKeepsTheWorkingCopyInTheTemporaryDirectory)
 
 TEST_F(SpoolTest, ChzSpoolErrors)
 {
-    samples::ChzSpec noCount;
+    samples::ChzPlan noCount;
     noCount.anzRech = std::nullopt;
     m_spool.write("a.chz", samples::chzFile(noCount));
     try {
@@ -168,7 +168,7 @@ TEST_F(SpoolTest, MarkingSentOnARemovableMediumCanBeRetried)
 
 TEST_F(SpoolTest, ChaSpoolRemembersTransmissionsUnderTheSenderEan)
 {
-    samples::XmlInvoiceSpec sample;
+    samples::XmlInvoicePlan sample;
     sample.ean = "7601000000055";
     m_spool.write("a.xml", samples::xmlInvoice(sample));
     m_spool.write("b.xml", samples::xmlInvoice(sample));

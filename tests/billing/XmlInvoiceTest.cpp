@@ -9,7 +9,7 @@
 namespace bv {
 namespace {
 
-using samples::XmlInvoiceSpec;
+using samples::XmlInvoicePlan;
 using samples::XmlVersion;
 
 const std::string Ns40 = "xmlns:invoice=\"http://www.xmlData.ch/xmlInvoice/XSD\"";
@@ -18,7 +18,7 @@ const std::string NsForum = "xmlns:invoice=\"http://www.forum-datenaustausch.ch/
 TEST(XmlInvoice, FullParseReadsTheValuesTheClientNeeds)
 {
     TempDir dir;
-    XmlInvoiceSpec sample;
+    XmlInvoicePlan sample;
     sample.ean = "7601000123456";
     sample.amountDue = "12.35";
     sample.timestamp = 1700000000;
@@ -58,7 +58,7 @@ TEST(XmlInvoice, AmountDueAndRole)
         {"12.359", "Production", 1235, false}, // more decimals are cut; the role compares exactly
     };
     for (const auto& row : rows) {
-        XmlInvoiceSpec sample;
+        XmlInvoicePlan sample;
         sample.amountDue = row.amount;
         sample.role = row.role;
         XmlInvoice invoice;
@@ -70,9 +70,9 @@ TEST(XmlInvoice, AmountDueAndRole)
 
 TEST(XmlInvoice, RefusedFilesCarryTheirReason)
 {
-    XmlInvoiceSpec noEan;
+    XmlInvoicePlan noEan;
     noEan.withSender = false;
-    XmlInvoiceSpec noTransportFrom = noEan;
+    XmlInvoicePlan noTransportFrom = noEan;
     noTransportFrom.version = samples::XmlVersion::V45;
     const struct
     {
@@ -131,7 +131,7 @@ TEST(XmlInvoice, EveryVersionIsReadFromItsOwnPlaces)
     for (const auto& row : versions) {
         for (const std::string prefix : {"invoice", "", "ns0"}) {
             for (const bool schema : {true, false}) {
-                XmlInvoiceSpec sample;
+                XmlInvoicePlan sample;
                 sample.version = row.version;
                 sample.prefix = prefix;
                 sample.schemaLocation = schema;
@@ -179,7 +179,7 @@ TEST(XmlInvoice, RemindersTiersPayantAndProviderPersons)
         {XmlVersion::V50, 1710000000, std::nullopt, true, "Arzt", 1710000000, "Arzt Eva"},
     };
     for (const auto& row : rows) {
-        XmlInvoiceSpec sample;
+        XmlInvoicePlan sample;
         sample.version = row.version;
         sample.timestamp = row.invoiceStamp;
         sample.reminderTimestamp = row.reminderStamp;
@@ -200,7 +200,7 @@ TEST(XmlInvoice, RemindersTiersPayantAndProviderPersons)
 // values around them intact; nesting deeper than any invoice is refused as a parse error.
 TEST(XmlInvoice, LongTokensAndDeepNesting)
 {
-    XmlInvoiceSpec sample;
+    XmlInvoicePlan sample;
     sample.version = XmlVersion::V44;
     const std::string plain = samples::xmlInvoice(sample);
     const auto afterRoot = plain.find('>', plain.find("<invoice:request")) + 1;
@@ -239,7 +239,7 @@ TEST(XmlInvoice, ExternalEntitiesAndDtdsAreNeverLoaded)
 {
     TempDir dir;
     const auto secret = dir.write("secret.txt", "SECRET");
-    XmlInvoiceSpec sample;
+    XmlInvoicePlan sample;
     sample.companyName = "Praxis &ext;";
     std::string document = samples::xmlInvoice(sample);
     document.insert(document.find("<invoice:request"), "<!DOCTYPE invoice:request SYSTEM \"" +
@@ -271,7 +271,7 @@ TEST(XmlInvoice, NamesAreTakenOnlyUnderTheirPaths)
 
 TEST(XmlInvoice, TextSplitByEntitiesOrBlocksIsOneName)
 {
-    XmlInvoiceSpec sample;
+    XmlInvoicePlan sample;
     sample.companyName = "Gruppenpraxis Meier &amp; Partner";
     // Push the company name across the 8192-byte block boundary.
     std::string document = samples::xmlInvoice(sample);
@@ -315,7 +315,7 @@ TEST(XmlInvoice, QuickCheckLooksForTheRootInTheFirstBlock)
 TEST(XmlInvoice, LargeFileIsStreamed)
 {
     TempDir dir;
-    XmlInvoiceSpec sample;
+    XmlInvoicePlan sample;
     sample.targetSize = 300000;
     const auto path = dir.write("big.xml", samples::xmlInvoice(sample));
     XmlInvoice invoice(path.string());

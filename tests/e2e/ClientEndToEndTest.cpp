@@ -68,7 +68,7 @@ protected:
     void writeInvoices(int count)
     {
         for (int i = 0; i < count; ++i) {
-            samples::XmlInvoiceSpec invoice;
+            samples::XmlInvoicePlan invoice;
             invoice.ean = Ean;
             invoice.amountDue = "100.25";
             std::ofstream(spool() / ("rechnung" + std::to_string(i) + ".xml"), std::ios::binary)

@@ -24,6 +24,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string path, error;
     ScriptedReply reply;
     parseScriptForm(fields, path, reply, error);
-    parseAccountSpec(text, error);
+    parseAccountPlan(text, error);
     return 0;
 }

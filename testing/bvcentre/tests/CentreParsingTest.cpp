@@ -58,10 +58,10 @@ TEST(FormCodec, DumpAndPageEscapesKeepTextInItsPlace)
     EXPECT_EQ(javaScriptString("\xe2\x80"), "\"\xe2\x80\"") << "a cut sequence at the end is not read past";
 }
 
-TEST(AccountSpec, ReadsUserPasswordAndContracts)
+TEST(AccountPlan, ReadsUserPasswordAndContracts)
 {
     std::string error;
-    const auto account = parseAccountSpec("dupont:ge=heim:123456=Cabinet Dupont,000042=Labo = Lac", error);
+    const auto account = parseAccountPlan("dupont:ge=heim:123456=Cabinet Dupont,000042=Labo = Lac", error);
     ASSERT_TRUE(account) << error;
     EXPECT_EQ(account->user, "dupont");
     EXPECT_EQ(account->password, "ge=heim");
@@ -69,11 +69,11 @@ TEST(AccountSpec, ReadsUserPasswordAndContracts)
     EXPECT_EQ(account->contracts[1].number, "000042");
     EXPECT_EQ(account->contracts[1].name, "Labo = Lac");
 
-    const auto noPassword = parseAccountSpec("leer:", error);
+    const auto noPassword = parseAccountPlan("leer:", error);
     ASSERT_TRUE(noPassword);
     EXPECT_EQ(noPassword->password, "");
     for (const char* bad : {"", "nouser", ":pw", "u:p:123", "u:p:=name", "u:p:1=a#2=b", "u:p:1=a,,2=b"}) {
-        EXPECT_FALSE(parseAccountSpec(bad, error)) << bad;
+        EXPECT_FALSE(parseAccountPlan(bad, error)) << bad;
     }
 }
 

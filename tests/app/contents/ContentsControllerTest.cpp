@@ -38,7 +38,7 @@ struct Position
 class LabFile
 {
 public:
-    explicit LabFile(int invoices) : m_builder(samples::DdsSpec{.invoices = invoices}) {}
+    explicit LabFile(int invoices) : m_builder(samples::DdsPlan{.invoices = invoices}) {}
 
     // A record of `type` at the end of invoice `n`, its positions filled in order.
     LabFile& add(int n, int type, const std::vector<Position>& positions)

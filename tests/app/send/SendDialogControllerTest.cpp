@@ -138,7 +138,7 @@ TEST_F(SendDialogTest, SpoolWithoutDirectoryHoldsNothing)
 
 TEST_F(SendDialogTest, BillingFileErrorsAreReportedWithTheServiceLine)
 {
-    samples::ChzSpec sample;
+    samples::ChzPlan sample;
     sample.kuNr.reset();
     writeChz("a.chz", sample);
     auto dialog = openDialog();
@@ -185,7 +185,7 @@ TEST_F(SendDialogTest, ChzFieldsShowSummaryAndLastTransmission)
 
 TEST_F(SendDialogTest, ChaFieldsShowProviderAndPackagesSent)
 {
-    samples::XmlInvoiceSpec sample;
+    samples::XmlInvoicePlan sample;
     sample.amountDue = "1000.50";
     writeXml("r1.xml", sample);
     writeXml("r2.xml", sample);
@@ -205,7 +205,7 @@ TEST_F(SendDialogTest, ChaFieldsShowProviderAndPackagesSent)
 
 TEST_F(SendDialogTest, FirstTransmissionOfACustomerHidesTheLastBatch)
 {
-    samples::ChzSpec sample;
+    samples::ChzPlan sample;
     sample.stapelNr = "";
     writeChz("a.chz", sample);
     auto dialog = openDialog();
@@ -462,7 +462,7 @@ TEST_F(SendDialogTest, ConfirmedChzTransmissionIsBookedAndNamesTheNextPage)
 
 TEST_F(SendDialogTest, ConfirmedChaTransmissionMovesTheInvoicesToSent)
 {
-    samples::XmlInvoiceSpec sample;
+    samples::XmlInvoicePlan sample;
     sample.ean = "7601000000999"; // no contract of the user: XML invoices go by the sender's EAN
     writeXml("r1.xml", sample);
     writeXml("r2.xml", sample);
@@ -482,7 +482,7 @@ TEST_F(SendDialogTest, ConfirmedChaTransmissionMovesTheInvoicesToSent)
 
 TEST_F(SendDialogTest, ChzOfAnotherCustomerIsNotSentUnderThisUser)
 {
-    samples::ChzSpec sample;
+    samples::ChzPlan sample;
     sample.kuNr = "5555";
     writeChz("a.chz", sample);
     auto dialog = openDialog();

@@ -99,11 +99,11 @@ struct SendDialogFixture : ::testing::Test
     }
 
     std::string spoolDir() const { return spool.path().string() + "/"; }
-    void writeXml(const std::string& name, const samples::XmlInvoiceSpec& sample = {})
+    void writeXml(const std::string& name, const samples::XmlInvoicePlan& sample = {})
     {
         spool.write(name, samples::xmlInvoice(sample));
     }
-    void writeChz(const std::string& name, const samples::ChzSpec& sample = {})
+    void writeChz(const std::string& name, const samples::ChzPlan& sample = {})
     {
         spool.write(name, samples::chzFile(sample));
     }

@@ -62,11 +62,11 @@ TEST_F(DdsSendRun, DamagedFileIsReportedAndValidFileRefusedAsNotSent)
         std::string message;
     } rows[] = {
         {"declares one invoice too many",
-         samples::DdsFileBuilder(samples::DdsSpec{.invoices = 2}).setField(6, 0, "0003").bytes(),
+         samples::DdsFileBuilder(samples::DdsPlan{.invoices = 2}).setField(6, 0, "0003").bytes(),
          "MSG\tbrevalis\terror\tok\tFehler beim Zugriff auf " + m_spool.path().string() +
              "/:\\nRechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:2 ;  in Zusammenfassung deklariert: 3!\\nBitte "
              "wenden Sie sich an die brevalis-Serviceline\\nunter der Telefonnummer 021 555 00 00."},
-        {"valid", samples::ddsRzFile(samples::DdsSpec{.invoices = 2}),
+        {"valid", samples::ddsRzFile(samples::DdsPlan{.invoices = 2}),
          "MSG\tbrevalis\twarning\tok\tLe répertoire des factures contient un fichier dont le type n'est pas soutenu."},
     };
     for (const auto& row : rows) {
@@ -89,7 +89,7 @@ TEST_F(DdsSendRun, DamagedFileIsReportedAndValidFileRefusedAsNotSent)
 TEST_F(DdsSendRun, Rz3DeliveryGetsItsStatusAndAnRz2ContainerIsRefused)
 {
     // Record 3 references the scan by name, as the send dialog of a practice-software run matches them.
-    const std::string dds = samples::DdsFileBuilder(samples::DdsSpec{.interfaceNumber = 3, .attachmentsPerInvoice = 1})
+    const std::string dds = samples::DdsFileBuilder(samples::DdsPlan{.interfaceNumber = 3, .attachmentsPerInvoice = 1})
                                 .setField(3, 1, "a1.tif")
                                 .bytes();
     m_spool.write("RZ0001.001", dds);
@@ -112,7 +112,7 @@ TEST_F(DdsSendRun, Rz3DeliveryGetsItsStatusAndAnRz2ContainerIsRefused)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        m_spool.write("RZ0001.ini", samples::rz3ControlFile(samples::ControlSpec{
+        m_spool.write("RZ0001.ini", samples::rz3ControlFile(samples::ControlPlan{
                                         .invoices = row.invoices,
                                         .attachments = "1",
                                         .values = {m_spool.file("scan/a1.tif").string() + " [0000001000]"}}));

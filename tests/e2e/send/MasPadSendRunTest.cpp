@@ -75,11 +75,11 @@ TEST_F(MasPadSendRun, DamagedFileIsReportedAndValidFileRefusedAsNotSent)
     } rows[] = {
         {"MAS declaring one invoice too many", "M00001.001", damagedMas.bytes(),
          accessError("Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden: 1; in Zusammenfassung deklariert: 2!")},
-        {"valid MAS", "M00001.001", samples::masFile(samples::MasSpec{.invoices = 2}), unsupported},
+        {"valid MAS", "M00001.001", samples::masFile(samples::MasPlan{.invoices = 2}), unsupported},
         {"PAD with an invoice in another currency", "PV123456.DAT", damagedPad.bytes(),
          accessError("Die Währung mindestens einer Rechnung weicht von der Währung der Datei (EUR) ab.\\nDaher ist "
                      "eine Verarbeitung durch brevalis nicht möglich!\\n(Nummer der Rechnung: 1)")},
-        {"valid PAD", "PV123456.DAT", samples::padFile(samples::PadSpec{.invoices = 2}), unsupported},
+        {"valid PAD", "PV123456.DAT", samples::padFile(samples::PadPlan{.invoices = 2}), unsupported},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

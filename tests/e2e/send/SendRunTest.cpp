@@ -105,7 +105,7 @@ protected:
 
 TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
 {
-    samples::XmlInvoiceSpec sample;
+    samples::XmlInvoicePlan sample;
     sample.ean = "7601000000017";
     m_spool.write("r1.xml", samples::xmlInvoice(sample));
     m_spool.write("r2.xml", samples::xmlInvoice(sample));
@@ -144,7 +144,7 @@ TEST_F(SendRun, InvoicesOfEveryVersionTravelTogether)
                                             samples::XmlVersion::V45, samples::XmlVersion::V50};
     std::set<std::string> written;
     for (int i = 0; i < 8; ++i) {
-        samples::XmlInvoiceSpec sample;
+        samples::XmlInvoicePlan sample;
         sample.version = versions[i % 4];
         sample.prefix = i < 4 ? "invoice" : "";
         sample.ean = "7601000000024";
@@ -174,7 +174,7 @@ TEST_F(SendRun, InvoicesOfEveryVersionTravelTogether)
 
 TEST_F(SendRun, ChzFileIsSentByteForByteAndBooked)
 {
-    samples::ChzSpec sample;
+    samples::ChzPlan sample;
     sample.stapelNr = "27";
     const std::string chz = samples::chzFile(sample) + std::string(5000, '\x01');
     m_spool.write("abrechnung.chz", chz);
@@ -224,7 +224,7 @@ TEST_F(SendRun, TwoRunsStartedTogetherOnOneSpoolSendItOnce)
         SCOPED_TRACE(xml ? "50 XML invoices" : "a CHZ batch");
         std::set<std::string> billingFiles;
         if (xml) {
-            samples::XmlInvoiceSpec sample;
+            samples::XmlInvoicePlan sample;
             for (int i = 0; i < 50; ++i) {
                 sample.familyName = "Patient" + std::to_string(i);
                 const std::string name = "r" + std::to_string(100 + i) + ".xml";
