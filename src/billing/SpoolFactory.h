@@ -23,8 +23,8 @@ struct SpoolRequest
     ProfileStore& profile;
     const files::RemovableProbe& removableProbe;
     std::filesystem::path directory;
-    bool euroDefault = false; // a file without a currency is taken as euro
-    bool spoolOption = false; // handed to the spool of fixed-record deliveries
+    bool euroDefault = false;                 // a file without a currency is taken as euro
+    bool spoolOption = false;                 // handed to the spool of fixed-record deliveries
     const FeeValueTable* feeValues = nullptr; // limits of fee positions, for the fixed-record readers
 };
 

@@ -5,26 +5,25 @@
 #include <memory>
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 // The send request block of one transmission: filled by the spool before the upload thread starts,
 // worked on by that thread alone while it runs, and read back by the spool after the completion
 // notice. The four events carry the handshakes between the two.
 struct SendRequestBlock
 {
-    std::string url;          // full request URL with query
-    std::string uploadFile;   // file whose bytes form the request body
-    std::string replyHeaders; // raw response headers, filled by the thread
-    std::string replyBody;    // response body, filled by the thread
-    std::string agent;        // user-agent name (the program title)
+    std::string url;                // full request URL with query
+    std::string uploadFile;         // file whose bytes form the request body
+    std::string replyHeaders;       // raw response headers, filled by the thread
+    std::string replyBody;          // response body, filled by the thread
+    std::string agent;              // user-agent name (the program title)
     bool useSystemSettings = false; // the configured UseProxy: system proxy settings, else direct
     Event ready{Event::Reset::Auto, true};
     Event done{Event::Reset::Auto, false};
     Event cancel{Event::Reset::Auto, false};
     Event cancelled{Event::Reset::Auto, false};
-    int errorCode = 0;        // 0 success, -1 stopped on request, -3 HTTP status not 200, else a WinINet number
-    std::string errorText;    // French message for the error code
+    int errorCode = 0;     // 0 success, -1 stopped on request, -3 HTTP status not 200, else a WinINet number
+    std::string errorText; // French message for the error code
     int httpStatus = 0;
 };
 
@@ -61,10 +60,10 @@ public:
 // What a spool needs from its caller to start a transmission.
 struct SendContext
 {
-    std::string sessionId;            // the login session's id
-    std::string agent;                // the program title
-    bool useProxy = false;            // the configured UseProxy
-    UploadStarter* starter = nullptr; // starts the upload thread
+    std::string sessionId;              // the login session's id
+    std::string agent;                  // the program title
+    bool useProxy = false;              // the configured UseProxy
+    UploadStarter* starter = nullptr;   // starts the upload thread
     UploadObserver* observer = nullptr; // receives the thread's reports (the send dialog)
 };
 

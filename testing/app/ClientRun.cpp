@@ -11,8 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
-namespace bv::testing
-{
+namespace bv::testing {
 
 std::filesystem::path binPath(const std::string& program)
 {
@@ -22,8 +21,7 @@ std::filesystem::path binPath(const std::string& program)
     return std::filesystem::path(dir) / program;
 }
 
-namespace
-{
+namespace {
 
 std::vector<std::string> readLines(const std::filesystem::path& file)
 {

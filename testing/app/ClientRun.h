@@ -6,23 +6,22 @@
 #include <string>
 #include <vector>
 
-namespace bv::testing
-{
+namespace bv::testing {
 
 // Runs bvals_cl (or another program of build/bin) as a black box in an unattended run: its registry
 // directory, its transcript and its answers are files of the test.
 struct ClientRun
 {
-    std::filesystem::path program;           // defaults to $BV_BIN_DIR/bvals_cl
+    std::filesystem::path program; // defaults to $BV_BIN_DIR/bvals_cl
     std::vector<std::string> arguments;
-    std::filesystem::path registryDir;       // BVALS_REGISTRY_DIR
-    std::vector<std::string> answers;        // lines of BVALS_UI_ANSWERS
-    std::map<std::string, std::string> env;  // further variables
+    std::filesystem::path registryDir;      // BVALS_REGISTRY_DIR
+    std::vector<std::string> answers;       // lines of BVALS_UI_ANSWERS
+    std::map<std::string, std::string> env; // further variables
     std::chrono::seconds timeout{60};
 
     struct Result
     {
-        int exitStatus = -1;              // -1 when killed or timed out
+        int exitStatus = -1; // -1 when killed or timed out
         bool timedOut = false;
         std::vector<std::string> transcript; // lines of BVALS_UI_TRANSCRIPT
         std::string output;                  // stdout and stderr
@@ -38,7 +37,7 @@ struct ClientRun
         ~Running(); // kills a client still running
         bool exited() const;
         Result wait(std::chrono::seconds timeout); // kills it after the time-out
-        Result terminate();                       // SIGTERM, then wait
+        Result terminate();                        // SIGTERM, then wait
         std::vector<std::string> transcript() const;
         // Waits until a transcript line equal to `line` (or starting with it) appears.
         bool waitForLine(const std::string& line, std::chrono::milliseconds timeout, bool prefix = false) const;

@@ -21,7 +21,7 @@ int main(int argc, char* argv[])
     const int count = argc > 2 ? std::atoi(argv[2]) : 3;
     std::filesystem::create_directories(dir);
 
-    const char* patients[][2] = {{"Rochat", "Julie"}, {"Favre", "Marc"}, {"Dubois", "Claire"},
+    const char* patients[][2] = {{"Rochat", "Julie"}, {"Favre", "Marc"},  {"Dubois", "Claire"},
                                  {"Meylan", "Luc"},   {"Perret", "Anne"}, {"Bonvin", "Paul"}};
     const std::time_t now = std::time(nullptr);
     for (int i = 0; i < count; ++i) {

@@ -77,7 +77,7 @@ TEST_F(CCHADateiTest, DefectiveFileIsQuarantinedAndTheOthersArePacked)
 {
     invoice("a.xml", Ean, 1700000000, "Praxis Alpha");
     m_spool.write("b.XML", "<invoice:request xmlns:invoice=\"http://www.forum-datenaustausch.ch/invoice\">\n<broken>\n"
-                          "</invoice:request>");
+                           "</invoice:request>");
     invoice("c.xml", Ean, 1700000100, "Praxis Gamma");
     m_spool.write("notes.txt", "not an invoice");
 

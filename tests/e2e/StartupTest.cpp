@@ -12,10 +12,8 @@
 #include <filesystem>
 #include <fstream>
 
-namespace bv
-{
-namespace
-{
+namespace bv {
+namespace {
 
 using testing::ClientRun;
 

@@ -1,11 +1,8 @@
 #include "app/core/CInstanceChecker.h"
 
-namespace bv
-{
+namespace bv {
 
-CInstanceChecker::CInstanceChecker(std::string instanceName) : m_name(std::move(instanceName)), m_lock(m_name)
-{
-}
+CInstanceChecker::CInstanceChecker(std::string instanceName) : m_name(std::move(instanceName)), m_lock(m_name) {}
 
 CInstanceChecker::~CInstanceChecker()
 {

@@ -6,8 +6,7 @@
 #include <memory>
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 // Keeps a second start for the same configuration from opening a second main window: the named
 // lock serialises the test for a running instance against the publishing of the first one, and the

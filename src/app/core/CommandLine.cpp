@@ -6,11 +6,9 @@
 #include <array>
 #include <utility>
 
-namespace bv
-{
+namespace bv {
 
-namespace
-{
+namespace {
 
 // Switch table, compared exactly (case-sensitive) against slot 1.
 constexpr std::array<std::pair<const char*, StartMode>, 6> Switches{{

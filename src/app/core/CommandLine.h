@@ -3,8 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace bv
-{
+namespace bv {
 
 // How the client was started; each mode runs exactly one window or job.
 enum class StartMode

@@ -11,7 +11,6 @@ namespace bv {
 
 namespace {
 
-
 RequestFile failed(int errnoValue)
 {
     RequestFile file;

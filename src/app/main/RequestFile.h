@@ -19,5 +19,4 @@ struct RequestFile
 
 RequestFile readRequestFile(const std::string& path);
 
-
 } // namespace bv

@@ -144,10 +144,9 @@ SendDialogController::Opening SendDialogController::createSpool()
         m_spoolRow = spoolTypeRow(m_spoolType);
         if (!m_spoolRow)
             throw BV_ADZ_ERROR(-1, sendtext::WrongSpoolType);
-        m_spool =
-            m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
-                                                         m_mode.spoolDirectory, m_euroDefault, m_mode.spoolOption,
-                                                         &m_deps.feeValues});
+        m_spool = m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
+                                                               m_mode.spoolDirectory, m_euroDefault, m_mode.spoolOption,
+                                                               &m_deps.feeValues});
     } catch (const CAdzException& error) {
         m_spool.reset();
         reportOpeningError(error);

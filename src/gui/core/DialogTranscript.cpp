@@ -1,7 +1,6 @@
 #include "gui/core/DialogTranscript.h"
 
-namespace bv
-{
+namespace bv {
 
 DialogTranscript::DialogTranscript(std::string title)
     : m_session(UnattendedSession::fromEnvironment()), m_title(std::move(title))

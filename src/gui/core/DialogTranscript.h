@@ -6,8 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace bv
-{
+namespace bv {
 
 // The unattended side of one dialog: writes its "open" line when created, its field lines, and its
 // "close" line when it ends, and hands out the answers meant for it. Inactive (every call does

@@ -3,8 +3,7 @@
 #include <QMetaObject>
 #include <QThread>
 
-namespace bv
-{
+namespace bv {
 
 QtDispatcher::QtDispatcher() = default;
 QtDispatcher::~QtDispatcher() = default;

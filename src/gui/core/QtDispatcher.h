@@ -4,8 +4,7 @@
 
 #include <QObject>
 
-namespace bv
-{
+namespace bv {
 
 // Runs work handed over by worker threads on the Qt user-interface thread: post() queues a call
 // into the event loop, send() blocks the worker until the call ran.

@@ -6,11 +6,9 @@
 
 #include <cstdlib>
 
-namespace bv
-{
+namespace bv {
 
-namespace
-{
+namespace {
 
 const char* screenshotDirectory()
 {

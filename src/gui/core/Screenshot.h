@@ -4,8 +4,7 @@
 
 class QWidget;
 
-namespace bv
-{
+namespace bv {
 
 // Demo and automated runs set BVALS_SCREENSHOT_DIR: windows then save pictures of themselves there,
 // so a run without a display still shows what a user would have seen.

@@ -15,11 +15,9 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace bv
-{
+namespace bv {
 
-namespace
-{
+namespace {
 
 // Labels of the dialog's controls (the dialog template's own texts).
 constexpr const char* SpoolGroupLabel = "Répertoire des factures";

@@ -9,8 +9,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace bv
-{
+namespace bv {
 
 class DialogTranscript;
 

@@ -12,10 +12,8 @@
 #include <unistd.h>
 #include <vector>
 
-namespace bv
-{
-namespace
-{
+namespace bv {
+namespace {
 
 // Each test uses its own instance names so that parallel test runs do not meet.
 std::string uniqueName(const char* tag)

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace bv
-{
-namespace
-{
+namespace bv {
+namespace {
 
 struct Row
 {

@@ -121,8 +121,8 @@ TEST(SendFields, CustomerLastBatchAndContentsFollowTheFormat)
         {file_type::Chz, 27, -1, "Client / pile:", "000000 / 27", "Letzte Stapelnummer:", ContentsButton::Hidden},
         {file_type::Chz, -1, 3, "Client :", "000000", "Letzte Stapelnummer:", ContentsButton::Hidden},
         {file_type::DdsV2, 0, 3, "Client / pile:", "000000 / 0", "Letzte Stapelnummer:", ContentsButton::Shown},
-        {file_type::DdsV2Kind2828, 0, 3, "Client / pile:", "000000 / 0", "Letzte Stapelnummer:",
-         ContentsButton::AsDrawn},
+        {file_type::DdsV2Kind2828, 0, 3, "Client / pile:", "000000 / 0",
+         "Letzte Stapelnummer:", ContentsButton::AsDrawn},
     };
     StubSpoolMaker make;
     for (const Row& row : rows) {
@@ -149,7 +149,8 @@ TEST(SendRules, AttachmentsNeedTheControlFileAndContractsBindTheCustomer)
     auto spool = make(file_type::Chz, 4711, 1);
     EXPECT_FALSE(attachmentRule(*spool, make.boxes));
     ASSERT_EQ(make.boxes.texts().size(), 1u);
-    EXPECT_EQ(make.boxes.texts()[0], "\xC3\x9C" "bergabe-/Kontrolldatei fehlend!\rDie Abrechnungsdatei \"RZ0001.001\" "
+    EXPECT_EQ(make.boxes.texts()[0], "\xC3\x9C"
+                                     "bergabe-/Kontrolldatei fehlend!\rDie Abrechnungsdatei \"RZ0001.001\" "
                                      "referenziert 2 Anlagedateien\nund kann nicht isoliert versendet werden!");
     spool->controlFile = 1;
     EXPECT_TRUE(attachmentRule(*spool, make.boxes));

@@ -13,8 +13,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-namespace
-{
+namespace {
 
 class DrivesPresent : public bv::files::DriveProbe
 {

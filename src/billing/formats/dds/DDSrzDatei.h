@@ -165,8 +165,7 @@ protected:
     // The interface's part of ExtractAttachments; `directory` ends in "/".
     virtual int extractInvoice(DDSrzRechnung& invoice, const std::string& directory) = 0;
     // Writes one attachment as "A<number>00.tif" into the directory and splits it.
-    int extractOne(const DdsAttachment& entry, int number, const DDSrzRechnung& invoice,
-                   const std::string& directory);
+    int extractOne(const DdsAttachment& entry, int number, const DDSrzRechnung& invoice, const std::string& directory);
     std::vector<DDSrzRechnung>& invoiceObjects() { return m_invoices; }
     // The list was built (by a container, a control file or AddFromTempDDS).
     bool m_attachmentListBuilt = false;

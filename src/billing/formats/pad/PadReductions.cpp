@@ -13,7 +13,6 @@ namespace bv {
 
 namespace {
 
-
 double percentage(const std::string& text, const std::string& setting)
 {
     const std::string trimmed = trim(text);
@@ -47,8 +46,8 @@ PadReductions PadReductions::FromProfile(const ProfileStore& profile, const std:
 {
     PadReductions reductions;
     reductions.east = ParseEastTable(profile.read(profilekey::Ostabschlag));
-    reductions.percent6a = percentage(profile.read(profilekey::StatMind, customerText),
-                                      profilekey::StatMind.name(customerText));
+    reductions.percent6a =
+        percentage(profile.read(profilekey::StatMind, customerText), profilekey::StatMind.name(customerText));
     return reductions;
 }
 
