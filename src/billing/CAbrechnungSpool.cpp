@@ -147,6 +147,13 @@ std::string CAbrechnungSpool::SelectNextFile(const std::filesystem::path& direct
     return path;
 }
 
+void CAbrechnungSpool::sendInstead(const std::string& path)
+{
+    m_uploadFile = path;
+    m_copyDigest.reset();
+    m_uploadIdentity = files::fileIdentity(path);
+}
+
 void CAbrechnungSpool::SetRemovableFlag(const std::string& path)
 {
     m_removable = m_removableProbe.isRemovable(path);

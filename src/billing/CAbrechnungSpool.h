@@ -93,6 +93,10 @@ public:
     const std::string& workingCopy() const { return m_workingCopy; }
     // The file the upload sends: the working copy, or the dispatch package of XML invoices.
     const std::string& uploadFile() const { return m_uploadFile; }
+    // Sends `path` in place of the working copy: the attachment container that a fixed-record file was
+    // packed into with its receipts. Like a package of XML invoices it is checked by its identity
+    // before it is sent.
+    void sendInstead(const std::string& path);
     int invoiceCount() const { return m_invoiceCount; }
     int totalAmount() const { return m_totalAmount; }
     const std::string& fileDate() const { return m_fileDate; }

@@ -66,6 +66,11 @@ const SpoolTypeRow* spoolTypeRow(int spoolType)
     return nullptr;
 }
 
+std::span<const SpoolTypeRow> spoolTypeRows()
+{
+    return SpoolTypes;
+}
+
 std::unique_ptr<CAbrechnungSpool> CreateSpool(int spoolType, const SpoolRequest& request)
 {
     const SpoolTypeRow* row = spoolTypeRow(spoolType);

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 
 namespace bv {
 
@@ -49,6 +50,8 @@ struct SpoolTypeRow
 
 // The row of a spool type; null for a type this edition does not know.
 const SpoolTypeRow* spoolTypeRow(int spoolType);
+// Every row, in the order of the table.
+std::span<const SpoolTypeRow> spoolTypeRows();
 
 // The spool object for a spool type, read from the request's directory; null when this edition builds
 // none for the type. Reading the spool may throw CAdzException.

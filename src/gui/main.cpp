@@ -1,52 +1,8 @@
-// bvals_cl: the desktop client. Start-up settles the start mode from the command line, loads the
-// configuration and runs exactly one window or job; when it ends, the process ends.
+// bvals_cl: the desktop client of this edition.
 
-#include "app/core/ClientApp.h"
-#include "app/core/CommandLine.h"
-#include "app/core/Startup.h"
-#include "gui/core/DesktopIntegration.h"
-#include "gui/core/QtMessageBoxes.h"
-#include "gui/core/QtStartupShell.h"
-#include "platform/NetworkState.h"
-#include "platform/Process.h"
-#include "platform/Registry.h"
-#include "platform/Unattended.h"
-
-#include <QApplication>
-#include <QLocale>
-
-#include <cstdlib>
-#include <memory>
-#include <string>
-#include <vector>
+#include "gui/core/ClientMain.h"
 
 int main(int argc, char* argv[])
 {
-    // The arguments as given, before Qt takes out the options it knows.
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
-
-    bv::UnattendedSession* unattended = bv::UnattendedSession::fromEnvironment();
-    if (unattended)
-        qputenv("QT_QPA_PLATFORM", "offscreen"); // nothing is shown in an unattended run
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication application(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-    // The toolkit's own texts (standard buttons, file chooser, context menus) follow the desktop's
-    // language; every window carries the client's icon.
-    bv::desktop::installToolkitTranslations(application, QLocale::system());
-    bv::desktop::installApplicationIcon();
-
-    std::unique_ptr<bv::MessageBoxes> boxes;
-    if (unattended)
-        boxes = std::make_unique<bv::UnattendedMessageBoxes>(*unattended);
-    else
-        boxes = std::make_unique<bv::QtMessageBoxes>();
-
-    auto registry = bv::Registry::fromEnvironment();
-    bv::NetworkProbe networkProbe;
-    bv::DialUp dialUp;
-    bv::ClientApp app(*registry, *boxes, bv::CommandLine::parse(arguments), bv::process::executablePath(), networkProbe,
-                      dialUp);
-    bv::QtStartupShell shell;
-    return bv::runStartup(app, shell);
+    return bv::runClient(argc, argv, bv::clientEdition());
 }

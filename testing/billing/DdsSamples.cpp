@@ -183,4 +183,75 @@ std::string ddsRzFile(const DdsPlan& plan)
     return DdsFileBuilder(plan).bytes();
 }
 
+DdsLabFile::DdsLabFile(const DdsPlan& plan) : m_builder(plan) {}
+
+DdsLabFile& DdsLabFile::add(int n, int type, const std::vector<LabPosition>& positions)
+{
+    const std::size_t at = endOf(n);
+    auto& records = m_builder.records();
+    records.insert(records.begin() + static_cast<long>(at), m_builder.makeRecord(type, systemInvoiceNumber(n), 0));
+    static constexpr int Fields[][3] = {{0, 2, 3}, {5, 7, 8}, {10, 12, 13}, {15, 17, 18}};
+    for (std::size_t p = 0; p < positions.size() && p < 4; ++p) {
+        m_builder.setField(static_cast<int>(at), Fields[p][0], positions[p].text);
+        m_builder.setField(static_cast<int>(at), Fields[p][1], strFormat("%07d", positions[p].amount));
+        m_builder.setField(static_cast<int>(at), Fields[p][2], positions[p].marker);
+    }
+    return *this;
+}
+
+DdsLabFile& DdsLabFile::set(int n, int type, int field, const std::string& value)
+{
+    m_builder.setField(indexOf(n, type), field, value);
+    return *this;
+}
+
+DdsLabFile& DdsLabFile::remove(int n, int type)
+{
+    m_builder.records().erase(m_builder.records().begin() + indexOf(n, type));
+    return *this;
+}
+
+DdsLabFile& DdsLabFile::addMarked0100(int n)
+{
+    const std::size_t at = endOf(n);
+    m_builder.records().insert(m_builder.records().begin() + static_cast<long>(at),
+                               m_builder.makeRecord(100, systemInvoiceNumber(n), 0));
+    m_builder.setHeader(static_cast<int>(at), HeaderPart::GroupMarker, "51");
+    return *this;
+}
+
+std::string DdsLabFile::bytes()
+{
+    int running = 0;
+    for (int r = 0; r < m_builder.controlIndex(); ++r) {
+        const std::string& record = m_builder.records()[static_cast<std::size_t>(r)];
+        running = record.compare(22, 4, "0100") == 0 && record.compare(20, 2, "51") != 0 ? 1 : running + 1;
+        m_builder.setHeader(r, HeaderPart::RunningNumber, strFormat("%04d", running));
+    }
+    m_builder.recount();
+    return m_builder.bytes();
+}
+
+int DdsLabFile::indexOf(int n, int type) const
+{
+    auto& records = const_cast<DdsFileBuilder&>(m_builder).records();
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        if (records[r].compare(10, 10, systemInvoiceNumber(n)) == 0 &&
+            records[r].compare(22, 4, strFormat("%04d", type)) == 0)
+            return static_cast<int>(r);
+    }
+    return -1;
+}
+
+std::size_t DdsLabFile::endOf(int n) const
+{
+    const auto& records = const_cast<DdsFileBuilder&>(m_builder).records();
+    std::size_t end = 0;
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        if (records[r].compare(10, 10, systemInvoiceNumber(n)) == 0)
+            end = r + 1;
+    }
+    return end;
+}
+
 } // namespace bv::samples

@@ -76,6 +76,37 @@ private:
     std::vector<std::string> m_records;
 };
 
+// A position of a material or laboratory cost record (500, 510).
+struct LabPosition
+{
+    std::string text;
+    int amount = 0;
+    std::string marker = " ";
+};
+
+// A DDS-RZ file whose invoices hold material and laboratory cost records (500 and 510) with the
+// given positions: what the contents dialog finds laboratory services in. Invoices count from 0.
+class DdsLabFile
+{
+public:
+    explicit DdsLabFile(int invoices) : DdsLabFile(DdsPlan{.invoices = invoices}) {}
+    explicit DdsLabFile(const DdsPlan& plan);
+
+    // A record of `type` at the end of invoice `n`, its positions filled in order.
+    DdsLabFile& add(int n, int type, const std::vector<LabPosition>& positions);
+    DdsLabFile& set(int n, int type, int field, const std::string& value);
+    DdsLabFile& remove(int n, int type);
+    // A 0100 record with group marker 51 inside invoice `n`.
+    DdsLabFile& addMarked0100(int n);
+    // The file with running numbers and control record made to fit.
+    std::string bytes();
+
+private:
+    int indexOf(int n, int type) const;
+    std::size_t endOf(int n) const;
+    DdsFileBuilder m_builder;
+};
+
 // A valid DDS-RZ file of the plan.
 std::string ddsRzFile(const DdsPlan& plan = {});
 // The system invoice number of invoice i (from 0): ten characters.

@@ -29,7 +29,7 @@ std::optional<std::vector<std::vector<BoundReceipt>>> ddsBoundReceipts(CAbrechnu
     std::vector<std::vector<BoundReceipt>> receipts;
     for (const DDSrzRechnung& invoice : dds->invoices()) {
         std::vector<BoundReceipt>& bound = receipts.emplace_back();
-        const int count = std::clamp(invoice.attachmentCount, 0, DDSrzRechnung::MaxAttachments);
+        const int count = std::clamp(invoice.boundAttachments, 0, DDSrzRechnung::MaxAttachments);
         for (int k = 0; k < count; ++k) {
             if (const auto* attachment = invoice.attachments[static_cast<std::size_t>(k)])
                 bound.push_back({attachment->path, attachment->companionPath, attachment->laboratoryAmount});

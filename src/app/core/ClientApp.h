@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/core/CommandLine.h"
+#include "billing/Edition.h"
 #include "config/Profile.h"
 #include "net/ContractList.h"
 #include "net/NetworkConnection.h"
@@ -9,6 +10,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace bv {
 
@@ -31,6 +33,10 @@ class ClientApp
 public:
     ClientApp(Registry& registry, MessageBoxes& boxes, CommandLine commandLine, std::filesystem::path programPath,
               const NetworkProbe& networkProbe, DialUp& dialUp);
+
+    // The spool types this build sends: this edition's, or a test edition's set at start.
+    const Edition& edition() const { return m_edition; }
+    void setEdition(Edition edition) { m_edition = std::move(edition); }
 
     Registry& registry() { return m_registry; }
     Profile& profile() { return m_profile; }
@@ -64,6 +70,7 @@ public:
     PopupProperties& popup() { return m_popup; }
 
 private:
+    Edition m_edition = clientEdition();
     Registry& m_registry;
     Profile m_profile;
     MessageBoxes& m_boxes;

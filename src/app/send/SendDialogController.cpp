@@ -24,6 +24,7 @@
 #include "platform/Text.h"
 
 #include <ctime>
+#include <filesystem>
 
 namespace bv {
 
@@ -59,6 +60,11 @@ SendDialogController::SendDialogController(SendDialogView& view, SendDialogDepen
 {
     if (!m_deps.createSpool)
         m_deps.createSpool = CreateSpool;
+    m_laboratory = m_deps.laboratory;
+    if (!m_laboratory) {
+        m_fileLaboratory = std::make_unique<FileLaboratory>(m_deps.profile, m_deps.boxes);
+        m_laboratory = m_fileLaboratory.get();
+    }
 }
 
 SendDialogController::~SendDialogController()
@@ -108,7 +114,7 @@ void SendDialogController::open()
         close();
         return;
     }
-    if (!m_spoolRow->transmitted) {
+    if (!m_deps.edition.transmits(m_spoolType)) {
         m_deps.boxes.show(sendtext::UnsupportedType, sendtext::Caption, MbIcon::Warning);
         close();
         return;
@@ -225,7 +231,82 @@ void SendDialogController::startMessage()
     // The laboratory checks of the fixed-record formats start from the contract's partner
     // laboratories; for CHA and CHZ they pass at once.
     m_partnerLabs = loadPartnerLabs(m_deps.profile, m_deps.login.contracts().selectedNumber());
+    laboratoryChecks();
+    if (m_closed)
+        return;
     waitForUser();
+}
+
+// ---- Laboratory services of the fixed-record formats ----
+
+ContentsView SendDialogController::contentsView() const
+{
+    const CAbrechnungsDatei* file = m_spool ? m_spool->billingFile() : nullptr;
+    return file ? formatFacts(file->numericTypeCode()).contents : ContentsView::None;
+}
+
+void SendDialogController::laboratoryChecks()
+{
+    CAbrechnungsDatei* file = m_spool->billingFile();
+    const ContentsView view = contentsView();
+    if (!file || (view != ContentsView::NumberedLaboratory && view != ContentsView::ReferencedLaboratory))
+        return;
+    // Receipts scanned in an earlier opening are used again or thrown away, as the user says.
+    try {
+        if (view == ContentsView::NumberedLaboratory && m_laboratory->hasScannedReceipts(*file)) {
+            if (m_deps.boxes.show(sendtext::ReceiptsExist, sendtext::Caption, MbIcon::Question, MbButtons::YesNo) ==
+                MbResult::Yes) {
+                packReceipts();
+            } else {
+                m_laboratory->discardScannedReceipts(*file);
+            }
+        }
+    } catch (const CAdzException& error) {
+        error.ReportError(m_deps.boxes);
+    }
+    if (laboratoryComplete())
+        return;
+    const bool partners = !m_partnerLabs.empty();
+    const char* text = view == ContentsView::ReferencedLaboratory ? sendtext::PartnerBillingMissing
+                       : partners                                 ? sendtext::LabReceiptsOrPartnersMissing
+                                                                  : sendtext::LabReceiptsMissing;
+    m_deps.boxes.show(text, m_deps.agent, MbIcon::Information);
+    showContents();
+}
+
+bool SendDialogController::laboratoryComplete()
+{
+    CAbrechnungsDatei* file = m_spool ? m_spool->billingFile() : nullptr;
+    const ContentsView view = contentsView();
+    // Partner billing is asked only of a contract that has partner laboratories.
+    const bool checked = view == ContentsView::NumberedLaboratory ||
+                         (view == ContentsView::ReferencedLaboratory && !m_partnerLabs.empty());
+    return !file || !checked || m_laboratory->checkContents(*file, view, m_partnerLabs) == 1;
+}
+
+bool SendDialogController::packReceipts()
+{
+    CAbrechnungsDatei& file = *m_spool->billingFile();
+    try {
+        try {
+            m_laboratory->takeOverReceipts(file);
+            const std::string container = m_laboratory->writeContainer(file);
+            if (!container.empty())
+                m_spool->sendInstead(container);
+        } catch (const std::filesystem::filesystem_error& failure) {
+            const int code = failure.code().value();
+            throw BV_ADZ_ERROR(-1,
+                               FileAccessMessage(file.GetFilePath(false), SystemError{code, systemErrorText(code)}));
+        }
+    } catch (const CAdzException& error) {
+        // The working copy alone would go without the receipts: sending packs them again first.
+        m_containerPending = true;
+        error.ReportError(m_deps.boxes);
+        return false;
+    }
+    m_containerPending = false;
+    fillFields();
+    return true;
 }
 
 bool SendDialogController::checkConnection()
@@ -245,6 +326,15 @@ void SendDialogController::send()
 {
     if (m_closed || m_uploading || !m_spool)
         return;
+    if (!laboratoryComplete()) {
+        m_deps.boxes.show(sendtext::LaboratoryIncomplete, sendtext::Caption, MbIcon::Warning);
+        waitForUser();
+        return;
+    }
+    if (m_containerPending && !packReceipts()) {
+        waitForUser();
+        return;
+    }
     m_spool->setDoNotBook(false);
     setSendButtonsEnabled(false);
     m_view.showGroup(SendGroup::Progress, true);
@@ -336,6 +426,14 @@ void SendDialogController::showContents()
     std::string ignored;
     m_deps.login.checkSession(ignored);
     // The contents dialogs belong to the fixed-record formats; CHA and CHZ have none.
+    CAbrechnungsDatei* file = m_spool ? m_spool->billingFile() : nullptr;
+    const ContentsView view = contentsView();
+    if (!file || view == ContentsView::None)
+        return;
+    if (!m_laboratory->showContents(*file, view, m_partnerLabs))
+        return;
+    if (view == ContentsView::NumberedLaboratory || view == ContentsView::ReferencedLaboratory)
+        packReceipts();
 }
 
 void SendDialogController::keepAliveTick()

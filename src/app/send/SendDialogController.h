@@ -3,6 +3,8 @@
 #include "app/send/PartnerLabList.h"
 #include "app/send/SendDialogMode.h"
 #include "app/send/SendDialogView.h"
+#include "app/send/SendLaboratory.h"
+#include "billing/Edition.h"
 #include "billing/SpoolFactory.h"
 #include "platform/UploadJob.h"
 
@@ -51,6 +53,11 @@ struct SendDialogDependencies
     std::function<std::string()> today;
     // The spool objects by spool type; CreateSpool when not set.
     SpoolFactory createSpool;
+    // The spool types this build sends; the others are refused after they were read.
+    Edition edition = clientEdition();
+    // Receipts, attachment container and contents dialog of a fixed-record file; when not set, the
+    // file's own operations without a contents window.
+    SendLaboratory* laboratory = nullptr;
 };
 
 // The send dialog "Envoyer la facture" (CSendADDlg): on opening it takes the spool directory for
@@ -81,7 +88,8 @@ public:
     void send();
     // OnCancel: "Annuler", Escape or the window's close button.
     void cancel();
-    // The file-contents button.
+    // The file-contents button: the contents dialog of the file's format; after OK in a laboratory
+    // variant the file is packed with its receipts into its attachment container, which is sent.
     void showContents();
     // One tick of the keep-alive timer.
     void keepAliveTick();
@@ -123,6 +131,12 @@ private:
     bool applyBlockingRules();
     void fillFields();
     void startMessage();
+    void laboratoryChecks();
+    bool laboratoryComplete();
+    ContentsView contentsView() const;
+    // The file takes over the receipts decided for it and is packed with them into its attachment
+    // container, which is then sent in place of the working copy. False (after the message) when not.
+    bool packReceipts();
     bool checkConnection();
     bool startUpload();
     void uploadCompleted();
@@ -150,6 +164,10 @@ private:
     std::shared_ptr<DirectoryLock> m_spoolLock;
     std::unique_ptr<CAbrechnungSpool> m_spool;
     PartnerLabList m_partnerLabs;
+    std::unique_ptr<FileLaboratory> m_fileLaboratory; // when the dependencies name none
+    SendLaboratory* m_laboratory = nullptr;
+    // The user's receipts are decided but not yet packed: the container could not be written.
+    bool m_containerPending = false;
     bool m_closed = false;
     bool m_uploading = false;
     bool m_cancelRequested = false;

@@ -20,6 +20,7 @@ SendDialogDependencies sendDialogDependencies(ClientApp& app, LoginService& logi
                                 removableProbe);
     deps.agent = appinfo::ProgramTitle;
     deps.useProxy = app.useProxy();
+    deps.edition = app.edition();
     return deps;
 }
 

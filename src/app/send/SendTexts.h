@@ -66,6 +66,17 @@ inline constexpr const char* DmRefuse = "Diese Abrechnung wurde in DM erstellt!\
                                         "mehr möglich.";
 inline constexpr const char* UnknownCurrency = "Unbekannte Währung in CSendADDlg::CheckVersandWaehrung()";
 
+// Laboratory checks of the fixed-record formats.
+inline constexpr const char* ReceiptsExist =
+    "Für diese Abrechnung wurden bereits Belege hinzugefügt.\nSollen diese weiterhin verwendet werden?";
+inline constexpr const char* LabReceiptsOrPartnersMissing =
+    "In dieser Datei werden Laborleistungen abgerechnet.\nBitte fügen Sie vor dem Versand die entsprechenden Belege "
+    "hinzu\nbzw. geben Sie die notwendigen Informationen zur Partnerabrechnung an.";
+inline constexpr const char* LabReceiptsMissing = "In dieser Datei werden Laborleistungen abgerechnet.\nBitte fügen "
+                                                  "Sie vor dem Versand die entsprechenden Belege hinzu.";
+inline constexpr const char* PartnerBillingMissing =
+    "Bitte geben Sie vor dem Versand die notwendigen Informationen\nzur Partnerabrechnung an.";
+
 // Sending.
 inline constexpr const char* LaboratoryIncomplete = "In dieser Abrechnung sind noch Laborleistungen enthalten,\nbei "
                                                     "denen die Angaben nicht vollständig sind.";

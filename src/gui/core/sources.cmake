@@ -1,4 +1,5 @@
 list(APPEND BV_GUI_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/ClientMain.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QtMessageBoxes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/QtDispatcher.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DialogTranscript.cpp

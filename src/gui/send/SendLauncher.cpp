@@ -9,9 +9,12 @@
 #include "gui/login/QtLoginDialogRunner.h"
 #include "gui/send/QtFileChooser.h"
 #include "gui/send/QtKeepAliveTimer.h"
+#include "gui/send/QtSendLaboratory.h"
 #include "gui/send/SendDialog.h"
 #include "gui/send/TestFileDialog.h"
 #include "platform/Files.h"
+
+#include <utility>
 
 namespace bv {
 
@@ -22,7 +25,11 @@ std::string runSendDialog(ClientApp& app, const SendDialogMode& mode, UploadStar
     LoginService login = makeLoginService(app, loginRunner);
     QtKeepAliveTimer timer;
     files::RemovableProbe removableProbe;
-    SendDialog dialog(sendDialogDependencies(app, login, starter, dispatcher, timer, removableProbe), mode, parent);
+    QtSendLaboratory laboratory(app.profile(), app.boxes(), sendtext::Caption);
+    SendDialogDependencies deps = sendDialogDependencies(app, login, starter, dispatcher, timer, removableProbe);
+    deps.laboratory = &laboratory;
+    SendDialog dialog(std::move(deps), mode, parent);
+    laboratory.setWindow(&dialog);
     timer.setTickHandler([&dialog] { dialog.controller().keepAliveTick(); });
     dialog.run();
     return dialog.controller().nextUrl();

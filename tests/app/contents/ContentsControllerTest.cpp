@@ -26,89 +26,9 @@ namespace t = bv::contentstext;
 
 namespace {
 
-// A position of a material or laboratory cost record.
-struct Position
-{
-    std::string text;
-    int amount = 0;
-    std::string marker = " ";
-};
+using Position = samples::LabPosition;
 
-// A DDS-RZ file whose invoices hold the given 500 (and 510) records; names set on 0100 and 0110.
-class LabFile
-{
-public:
-    explicit LabFile(int invoices) : m_builder(samples::DdsPlan{.invoices = invoices}) {}
-
-    // A record of `type` at the end of invoice `n`, its positions filled in order.
-    LabFile& add(int n, int type, const std::vector<Position>& positions)
-    {
-        const std::size_t at = endOf(n);
-        auto& records = m_builder.records();
-        records.insert(records.begin() + static_cast<long>(at),
-                       m_builder.makeRecord(type, samples::systemInvoiceNumber(n), 0));
-        static constexpr int Fields[][3] = {{0, 2, 3}, {5, 7, 8}, {10, 12, 13}, {15, 17, 18}};
-        for (std::size_t p = 0; p < positions.size(); ++p) {
-            m_builder.setField(static_cast<int>(at), Fields[p][0], positions[p].text);
-            m_builder.setField(static_cast<int>(at), Fields[p][1], strFormat("%07d", positions[p].amount));
-            m_builder.setField(static_cast<int>(at), Fields[p][2], positions[p].marker);
-        }
-        return *this;
-    }
-    LabFile& set(int n, int type, int field, const std::string& value)
-    {
-        m_builder.setField(indexOf(n, type), field, value);
-        return *this;
-    }
-    LabFile& remove(int n, int type)
-    {
-        m_builder.records().erase(m_builder.records().begin() + indexOf(n, type));
-        return *this;
-    }
-    // A 0100 record with group marker 51 inside invoice `n`.
-    LabFile& addMarked0100(int n)
-    {
-        const std::size_t at = endOf(n);
-        m_builder.records().insert(m_builder.records().begin() + static_cast<long>(at),
-                                   m_builder.makeRecord(100, samples::systemInvoiceNumber(n), 0));
-        m_builder.setHeader(static_cast<int>(at), samples::HeaderPart::GroupMarker, "51");
-        return *this;
-    }
-    std::string write(const TempDir& dir)
-    {
-        int running = 0;
-        for (int r = 0; r < m_builder.controlIndex(); ++r) {
-            const std::string& record = m_builder.records()[static_cast<std::size_t>(r)];
-            running = record.compare(22, 4, "0100") == 0 && record.compare(20, 2, "51") != 0 ? 1 : running + 1;
-            m_builder.setHeader(r, samples::HeaderPart::RunningNumber, strFormat("%04d", running));
-        }
-        m_builder.recount();
-        return dir.write("RZ000001.001", m_builder.bytes()).string();
-    }
-
-private:
-    int indexOf(int n, int type) const
-    {
-        const auto& records = const_cast<samples::DdsFileBuilder&>(m_builder).records();
-        for (std::size_t r = 0; r < records.size(); ++r) {
-            if (records[r].compare(10, 10, samples::systemInvoiceNumber(n)) == 0 &&
-                records[r].compare(22, 4, strFormat("%04d", type)) == 0)
-                return static_cast<int>(r);
-        }
-        return -1;
-    }
-    std::size_t endOf(int n)
-    {
-        const auto& records = m_builder.records();
-        std::size_t end = 0;
-        for (std::size_t r = 0; r < records.size(); ++r) {
-            if (records[r].compare(10, 10, samples::systemInvoiceNumber(n)) == 0)
-                end = r + 1;
-        }
-        return end;
-    }
-    samples::DdsFileBuilder m_builder;
-};
+using LabFile = samples::DdsLabFile;
 
 class FakeInvoice : public AttachmentInvoice
 {
@@ -182,7 +102,7 @@ protected:
 
     CAbrechnungsDatei& load(LabFile& file)
     {
-        reader = test::openRz2(file.write(dir), dir.path().string());
+        reader = test::openRz2(dir.write("RZ000001.001", file.bytes()).string(), dir.path().string());
         return *reader;
     }
     ContentsController& open(CAbrechnungsDatei& file, ContentsView variant, PartnerLabList labs = {},

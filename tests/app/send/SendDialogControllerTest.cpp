@@ -9,6 +9,7 @@
 #include "billing/SpoolDetection.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/StubBillingFile.h"
+#include "billing/formats/dds/DDSrz2Datei.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
 
@@ -744,4 +745,207 @@ TEST_F(SendDialogTest, StartSendFailureEndsTheDialogWithBothMessages)
     ASSERT_EQ(boxes.boxes.size(), 2u);
     EXPECT_EQ(boxes.boxes[0].text, "La transmission de la facture a causé une erreur.");
     EXPECT_EQ(boxes.boxes[1].text, "CAdzException:(-2):Keine Datei zum Versenden vorhanden!");
+}
+
+// ---- Laboratory checks of the fixed-record formats, in an edition that sends them ----
+
+namespace {
+
+// The laboratory side of the billing file as the test decides it; it records what was asked.
+class FakeLaboratory : public SendLaboratory
+{
+public:
+    bool hasScannedReceipts(CAbrechnungsDatei&) override { return receipts; }
+    void discardScannedReceipts(CAbrechnungsDatei&) override { calls.push_back("discard"); }
+    void takeOverReceipts(CAbrechnungsDatei&) override { calls.push_back("take over"); }
+    std::string writeContainer(CAbrechnungsDatei&) override
+    {
+        calls.push_back("container");
+        if (containerFails)
+            throw BV_ADZ_ERROR(34, "Anlageliste unvollstängig! (nur 0 statt 1 Anlagen)");
+        return container;
+    }
+    int checkContents(CAbrechnungsDatei&, ContentsView view, const PartnerLabList&) override
+    {
+        calls.push_back(view == ContentsView::NumberedLaboratory ? "check numbered" : "check referenced");
+        return complete ? 1 : 0;
+    }
+    bool showContents(CAbrechnungsDatei&, ContentsView, const PartnerLabList& labs) override
+    {
+        calls.push_back("show " + std::to_string(labs.size()));
+        complete = complete || contentsOk; // OK writes the user's decisions
+        return contentsOk;
+    }
+
+    bool receipts = false;
+    bool complete = false;
+    bool contentsOk = true;
+    bool containerFails = false;
+    std::string container;
+    std::vector<std::string> calls;
+};
+
+struct LaboratoryTest : SendDialogTest
+{
+    LaboratoryTest()
+    {
+        edition.transmittedSpoolTypes.push_back(spool_type::Dds);
+        laboratory = &lab;
+        lab.container = spool.write("container.DDSRZ10", "packed").string();
+    }
+    FakeLaboratory lab;
+};
+
+const char* const ReceiptsMissing =
+    "In dieser Datei werden Laborleistungen abgerechnet.\nBitte fügen Sie vor dem Versand die entsprechenden Belege "
+    "hinzu.";
+const char* const ReceiptsOrPartnersMissing =
+    "In dieser Datei werden Laborleistungen abgerechnet.\nBitte fügen Sie vor dem Versand die entsprechenden Belege "
+    "hinzu\nbzw. geben Sie die notwendigen Informationen zur Partnerabrechnung an.";
+const char* const PartnersMissing =
+    "Bitte geben Sie vor dem Versand die notwendigen Informationen\nzur Partnerabrechnung an.";
+
+} // namespace
+
+TEST_F(LaboratoryTest, StartMessageChecksTheServicesAndOpensTheContentsWhenUndecided)
+{
+    struct Row
+    {
+        const char* name;
+        int interfaceNumber;
+        bool partners;
+        bool complete;
+        bool contentsOk;
+        std::vector<std::string> calls;
+        std::string message; // empty: none
+        bool containerSent;
+    };
+    const std::vector<Row> rows = {
+        {"RZ2 without partners",
+         2,
+         false,
+         false,
+         true,
+         {"check numbered", "show 0", "take over", "container"},
+         ReceiptsMissing,
+         true},
+        {"RZ2 with partners",
+         2,
+         true,
+         false,
+         true,
+         {"check numbered", "show 1", "take over", "container"},
+         ReceiptsOrPartnersMissing,
+         true},
+        {"RZ2 decided", 2, false, true, true, {"check numbered"}, "", false},
+        {"RZ2, contents cancelled", 2, false, false, false, {"check numbered", "show 0"}, ReceiptsMissing, false},
+        {"RZ3 without partners", 3, false, false, true, {}, "", false},
+        {"RZ3 with partners", 3, true, false, true, {"check referenced", "show 1", "take over", "container"}, PartnersMissing, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        profile.write(profilekey::Partnerlabore, "4711", row.partners ? "900001=\"Labor Muster\"" : "");
+        spool.write("RZ0001.001", samples::ddsRzFile({.interfaceNumber = row.interfaceNumber}));
+        lab.calls.clear();
+        lab.complete = row.complete;
+        lab.contentsOk = row.contentsOk;
+        boxes.boxes.clear();
+        auto dialog = openDialog();
+        ASSERT_FALSE(dialog->closed());
+        EXPECT_EQ(view.buttonTexts[SendButton::Contents], "Dateiinhalt");
+        EXPECT_EQ(lab.calls, row.calls);
+        EXPECT_EQ(texts(), row.message.empty() ? std::vector<std::string>{} : std::vector<std::string>{row.message});
+        if (!row.message.empty())
+            EXPECT_EQ(boxes.boxes[0].caption, "brevalis-Client test");
+        EXPECT_EQ(dialog->spool()->uploadFile() == lab.container, row.containerSent);
+        dialog->cancel();
+    }
+}
+
+TEST_F(LaboratoryTest, ReceiptsOfAnEarlierOpeningAreKeptOrDiscardedAsTheUserSays)
+{
+    spool.write("RZ0001.001", samples::ddsRzFile());
+    lab.receipts = true;
+    lab.complete = true;
+    for (const MbResult answer : {MbResult::Yes, MbResult::No}) {
+        lab.calls.clear();
+        boxes.boxes.clear();
+        boxes.answers = {answer};
+        auto dialog = openDialog();
+        ASSERT_EQ(boxes.boxes.size(), 1u);
+        EXPECT_EQ(boxes.boxes[0].text,
+                  "Für diese Abrechnung wurden bereits Belege hinzugefügt.\nSollen diese weiterhin verwendet werden?");
+        EXPECT_EQ(boxes.boxes[0].buttons, MbButtons::YesNo);
+        const std::vector<std::string> yes = {"take over", "container", "check numbered"};
+        const std::vector<std::string> no = {"discard", "check numbered"};
+        EXPECT_EQ(lab.calls, answer == MbResult::Yes ? yes : no);
+        EXPECT_EQ(dialog->spool()->uploadFile() == lab.container, answer == MbResult::Yes);
+        dialog->cancel();
+    }
+}
+
+TEST_F(LaboratoryTest, UndecidedServicesOrAnUnwrittenContainerKeepTheFileFromBeingSent)
+{
+    spool.write("RZ0001.001", samples::ddsRzFile());
+    lab.contentsOk = false;
+    auto dialog = openDialog();
+    boxes.boxes.clear();
+    dialog->send();
+    EXPECT_EQ(texts(), std::vector<std::string>{"In dieser Abrechnung sind noch Laborleistungen enthalten,\nbei denen "
+                                                "die Angaben nicht vollständig sind."});
+    EXPECT_FALSE(dialog->closed());
+
+    // The user decides, but the container cannot be written: the message, and sending packs again.
+    lab.contentsOk = true;
+    lab.containerFails = true;
+    boxes.boxes.clear();
+    dialog->showContents();
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "CAdzException:(34):Anlageliste unvollstängig! (nur 0 statt 1 Anlagen)");
+    lab.calls.clear();
+    dialog->send();
+    EXPECT_EQ(lab.calls, (std::vector<std::string>{"check numbered", "take over", "container"}));
+    EXPECT_EQ(starter.starts, 0);
+    EXPECT_FALSE(dialog->closed());
+
+    lab.containerFails = false;
+    starter.reply.body = ConfirmReply;
+    dialog->send();
+    ASSERT_TRUE(pumpUntilClosed(*dialog));
+    EXPECT_EQ(starter.starts, 1);
+    EXPECT_EQ(starter.body(), "packed");
+}
+
+// The file's own laboratory operations on a real RZ2 file: receipts scanned earlier are found, taken
+// over with their INI files, packed, and thrown away on request.
+TEST(FileLaboratory, FindsTakesOverPacksAndDiscardsScannedReceipts)
+{
+    TempDir dir("bv-send-lab-");
+    TempRegistry registry;
+    Profile profile(registry.registry());
+    RecordingMessageBoxes boxes;
+    DDSrz2Datei rz2(dir.write("RZ0001.001", samples::ddsRzFile()).string(), false, false);
+    rz2.setTemporaryDirectory(dir.path().string());
+    rz2.ReadContents();
+    FileLaboratory laboratory(profile, boxes);
+
+    EXPECT_FALSE(laboratory.hasScannedReceipts(rz2));
+    const std::string receipts = rz2.AttachmentDirectory();
+    const std::string inDir = fs::path(receipts).lexically_relative(dir.path()).string();
+    dir.write(inDir + "00000000.tif", "II*scan");
+    dir.write(inDir + "00000000.ini",
+              "[RZRECHNUNG]\r\nRechnungsindex=0\r\nLaborbetrag=50,00 EUR\r\n");
+    EXPECT_TRUE(laboratory.hasScannedReceipts(rz2));
+
+    laboratory.takeOverReceipts(rz2);
+    laboratory.takeOverReceipts(rz2); // again, as after a second OK: listed anew, not refused
+    ASSERT_EQ(rz2.attachments().size(), 1u);
+    EXPECT_EQ(rz2.invoices()[0].boundAttachments, 1);
+    const std::string container = laboratory.writeContainer(rz2);
+    EXPECT_EQ(fs::path(container).filename(), "~M004711.001.DDSRZ10");
+    EXPECT_NE(files::readFile(container).value_or("").find("Laborbetrag=50,00 EUR"), std::string::npos);
+
+    laboratory.discardScannedReceipts(rz2);
+    EXPECT_FALSE(laboratory.hasScannedReceipts(rz2));
+    EXPECT_TRUE(rz2.attachments().empty());
 }

@@ -80,6 +80,8 @@ struct SendDialogFixture : ::testing::Test
         deps.agent = "brevalis-Client test";
         deps.today = [this] { return today; };
         deps.createSpool = std::move(factory);
+        deps.edition = edition;
+        deps.laboratory = laboratory;
         return std::make_unique<SendDialogController>(view, std::move(deps),
                                                       SendDialogMode{standalone, spool.path(), true});
     }
@@ -137,6 +139,8 @@ struct SendDialogFixture : ::testing::Test
     std::string aliveReply = "1";
     int aliveRequests = 0;
     std::string today = "20240315";
+    Edition edition = clientEdition();
+    SendLaboratory* laboratory = nullptr; // the file's own operations when not set
 };
 
 } // namespace bv::test

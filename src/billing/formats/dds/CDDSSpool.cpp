@@ -83,6 +83,12 @@ CDDSSpool::CDDSSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
         reader->Validate();
     }
     takeOver(std::move(reader), !m_controlPath.empty());
+    if (!m_controlPath.empty()) {
+        // A control-file delivery travels as the attachment container its batch was packed into, and
+        // what is marked as sent is the batch file the control file names, not the control file.
+        m_sourceIdentity = files::fileIdentity(m_filePath);
+        sendInstead(ddsFile()->containerPath());
+    }
     const DDSrzDatei& dds = *ddsFile();
     if (dds.controlCustomerNumber() != dds.GetCustomerNumber()) {
         m_file->closeFile();

@@ -80,6 +80,31 @@ void DDSrzDatei::addToInvoice(DDSrzRechnung& invoice, const DdsAttachment& entry
     invoice.attachments[static_cast<std::size_t>(invoice.boundAttachments++)] = &entry;
 }
 
+void DDSrzDatei::DiscardAttachmentList()
+{
+    for (DDSrzRechnung& invoice : m_invoices) {
+        invoice.boundAttachments = 0;
+        invoice.attachments.fill(nullptr);
+    }
+    m_attachments.clear();
+    m_attachmentListBuilt = false;
+}
+
+void DDSrzDatei::AdoptReceiptInis()
+{
+    for (DdsAttachment& entry : m_attachments) {
+        if (!entry.companionPath.empty() || entry.path.empty())
+            continue;
+        const std::filesystem::path ini = std::filesystem::path(entry.path).replace_extension("ini");
+        std::error_code error;
+        const auto size = std::filesystem::file_size(ini, error);
+        if (error || !std::filesystem::is_regular_file(ini, error))
+            continue;
+        entry.companionPath = ini.string();
+        entry.companionSize = static_cast<std::uint32_t>(size);
+    }
+}
+
 // ---- Unpacking ----
 
 int DDSrzDatei::ReadContainer(bool pairs)

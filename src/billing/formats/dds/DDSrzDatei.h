@@ -123,6 +123,12 @@ public:
     // attachments). Entries never move once added: the invoices point at them.
     std::deque<DdsAttachment>& attachments() { return m_attachments; }
     const std::deque<DdsAttachment>& attachments() const { return m_attachments; }
+    // Lets go of the attachment list and of its bindings to the invoices, so that the list can be built
+    // again from the attachment directory once receipts were scanned or edited there.
+    void DiscardAttachmentList();
+    // Each attachment without a companion takes the INI file of the same name beside its image, when
+    // there is one: the decisions recorded for a delivered receipt travel with it.
+    void AdoptReceiptInis();
     // The list holds at most invoice count x 25 entries.
     std::size_t attachmentCapacity() const;
 

@@ -1,0 +1,12 @@
+#include "gui/send/QtSendLaboratory.h"
+
+#include "gui/contents/ContentsDialog.h"
+
+namespace bv {
+
+bool QtSendLaboratory::showContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs)
+{
+    return runContentsDialog(m_profile, m_boxes, m_caption, file, variant, labs, m_window);
+}
+
+} // namespace bv
