@@ -2,7 +2,12 @@
 
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/formats/dds/VddsEncryption.h"
-#include "billing/formats/xml/XmlInvoice.h"
+#include "billing/FileSniffing.h"
+#include "billing/OpenFile.h"
+#include "billing/formats/cha/ChaSniffer.h"
+#include "billing/formats/chz/ChzSniffer.h"
+#include "billing/formats/dds/DdsSniffer.h"
+#include "billing/formats/pad/MasPadSniffer.h"
 #include "config/ProfileStore.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -88,59 +93,9 @@ std::vector<files::DirEntry> listOrThrow(const std::string& directory, const std
     return entries;
 }
 
-bool bytesAre(std::string_view text, std::size_t pos, std::string_view expected)
-{
-    return text.size() >= pos + expected.size() && text.substr(pos, expected.size()) == expected;
-}
-
-int recordFileType(OpenFile& file)
-{
-    std::string head(256, '\0');
-    const std::int64_t n = file.read(head.data(), head.size());
-    if (n < 256)
-        return file_type::Unknown;
-    // The header is read as text: it ends at the first zero byte.
-    if (head.find('\0') != std::string::npos)
-        return file_type::Unknown;
-
-    if (bytesAre(head, 254, "\r\n") && !bytesAre(head, 126, "\r\n")) {
-        const int version = decimalInt(head.substr(8, 2));
-        const int kind = decimalInt(head.substr(22, 4));
-        const bool invoices = kind == 10 || kind == 100;
-        if (kind == 0)
-            return file_type::Unknown;
-        if (version == 2 && invoices)
-            return file_type::DdsV2;
-        if (version == 2 && kind == 2828)
-            return file_type::DdsV2Kind2828;
-        if (version == 3 && invoices)
-            return file_type::DdsV3;
-        if (version == 3 && kind == 2828)
-            return file_type::DdsV3Kind2828;
-        return file_type::Unknown;
-    }
-
-    // 128-byte records, with or without CR LF after each.
-    const bool lines = bytesAre(head, 128, "\r\n");
-    const std::int64_t size = file.size();
-    bool endsWithLineEnd = false;
-    if (lines) {
-        char tail[2] = {};
-        endsWithLineEnd = file.readAt(size - 2, tail, 2) == 2 && tail[0] == '\r' && tail[1] == '\n';
-    }
-    const std::int64_t lastStart = size - 128 - ((lines && endsWithLineEnd) ? 2 : 0);
-    std::string last(128, '\0');
-    if (lastStart < 0 || file.readAt(lastStart, last.data(), last.size()) != 128)
-        return file_type::Unknown;
-    if (!bytesAre(head, 12, "000") || !bytesAre(last, 12, "990") || head.compare(0, 6, last, 0, 6) != 0)
-        return file_type::Unknown;
-    std::string trailer = last.substr(29, 4);
-    trailer = trailer.substr(0, trailer.find('\0'));
-    const auto firstNonBlank = trailer.find_first_not_of(' ');
-    if (firstNonBlank != std::string::npos)
-        return file_type::Mas;
-    return lines ? file_type::PadLines : file_type::Pad;
-}
+// The formats' tests, in the order they are asked: a file's extension decides CHZ files, XML invoices
+// and control files; the header decides the fixed-record formats.
+constexpr FileSniffer Sniffers[] = {&sniffChz, &sniffXmlInvoice, &sniffControlFile, &sniffDds, &sniffMasOrPad};
 
 } // namespace
 
@@ -149,14 +104,15 @@ int DetectFileType(const std::string& path)
     auto file = OpenFile::open(path);
     if (!file)
         return file_type::CannotOpen;
-    const std::string extension = toLower(std::filesystem::path(path).extension().string());
-    if (extension == ".chz")
-        return file_type::Chz;
-    if (extension == ".xml" && XmlInvoice(path).IsInvoice(false))
-        return file_type::Cha;
-    if (extension == ".ini")
-        return file_type::ControlIni;
-    return recordFileType(*file);
+    SniffedFile sniffed{path, toLower(std::filesystem::path(path).extension().string()), *file, std::nullopt};
+    std::string head(256, '\0');
+    if (file->read(head.data(), head.size()) == 256 && head.find('\0') == std::string::npos)
+        sniffed.head = std::move(head);
+    for (const FileSniffer sniff : Sniffers) {
+        if (const auto fileType = sniff(sniffed))
+            return *fileType;
+    }
+    return file_type::Unknown;
 }
 
 int FindOldestFile(const std::string& pattern, std::string& outPath)
