@@ -430,7 +430,7 @@ void SendDialogController::showContents()
     const ContentsView view = contentsView();
     if (!file || view == ContentsView::None)
         return;
-    if (!m_laboratory->showContents(*file, view, m_partnerLabs))
+    if (!m_deps.dialogs || !m_deps.dialogs->runContents(*file, view, m_partnerLabs))
         return;
     if (view == ContentsView::NumberedLaboratory || view == ContentsView::ReferencedLaboratory)
         packReceipts();

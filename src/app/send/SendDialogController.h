@@ -55,9 +55,11 @@ struct SendDialogDependencies
     SpoolFactory createSpool;
     // The spool types this build sends; the others are refused after they were read.
     Edition edition = clientEdition();
-    // Receipts, attachment container and contents dialog of a fixed-record file; when not set, the
-    // file's own operations without a contents window.
+    // Receipts, attachment container and completeness check of a fixed-record file; the file's own
+    // operations when not set.
     SendLaboratory* laboratory = nullptr;
+    // The dialogs it opens (the contents dialog); none when not set.
+    SendDialogs* dialogs = nullptr;
 };
 
 // The send dialog "Envoyer la facture" (CSendADDlg): on opening it takes the spool directory for

@@ -68,9 +68,4 @@ int FileLaboratory::checkContents(CAbrechnungsDatei& file, ContentsView variant,
     return bv::checkContents(m_profile, m_boxes, file, variant, labs);
 }
 
-bool FileLaboratory::showContents(CAbrechnungsDatei&, ContentsView, const PartnerLabList&)
-{
-    return false;
-}
-
 } // namespace bv

@@ -12,8 +12,8 @@ class MessageBoxes;
 class ProfileStore;
 
 // The laboratory side of a fixed-record billing file as the send dialog needs it before sending: the
-// receipts scanned for it earlier, its attachment container, and the invoice contents dialog, hidden
-// as a completeness check or shown for the user's decisions.
+// receipts scanned for it earlier, its attachment container, and the invoice contents dialog's
+// completeness check (hidden).
 class SendLaboratory
 {
 public:
@@ -31,12 +31,19 @@ public:
     virtual std::string writeContainer(CAbrechnungsDatei& file) = 0;
     // The contents dialog in check mode: 1 when every laboratory service is decided, else 0.
     virtual int checkContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs) = 0;
-    // The contents dialog shown modally; true after OK (the decisions are then written).
-    virtual bool showContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs) = 0;
+};
+
+// The dialogs the send dialog opens; each runs modally and returns when done.
+class SendDialogs
+{
+public:
+    virtual ~SendDialogs() = default;
+    // The invoice contents dialog of a billing file; true after OK (the decisions are then written).
+    virtual bool runContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs) = 0;
 };
 
 // The operations on the billing file itself: DDS-RZ files keep receipts and containers, other formats
-// have none. Showing the contents dialog needs a window: here it shows nothing and answers Cancel.
+// have none.
 class FileLaboratory : public SendLaboratory
 {
 public:
@@ -47,9 +54,8 @@ public:
     void takeOverReceipts(CAbrechnungsDatei& file) override;
     std::string writeContainer(CAbrechnungsDatei& file) override;
     int checkContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs) override;
-    bool showContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs) override;
 
-protected:
+private:
     ProfileStore& m_profile;
     MessageBoxes& m_boxes;
 };

@@ -9,7 +9,7 @@
 #include "gui/login/QtLoginDialogRunner.h"
 #include "gui/send/QtFileChooser.h"
 #include "gui/send/QtKeepAliveTimer.h"
-#include "gui/send/QtSendLaboratory.h"
+#include "gui/send/QtSendDialogs.h"
 #include "gui/send/SendDialog.h"
 #include "gui/send/TestFileDialog.h"
 #include "platform/Files.h"
@@ -25,11 +25,11 @@ std::string runSendDialog(ClientApp& app, const SendDialogMode& mode, UploadStar
     LoginService login = makeLoginService(app, loginRunner);
     QtKeepAliveTimer timer;
     files::RemovableProbe removableProbe;
-    QtSendLaboratory laboratory(app.profile(), app.boxes(), sendtext::Caption);
+    QtSendDialogs dialogs(app.profile(), app.boxes(), sendtext::Caption);
     SendDialogDependencies deps = sendDialogDependencies(app, login, starter, dispatcher, timer, removableProbe);
-    deps.laboratory = &laboratory;
+    deps.dialogs = &dialogs;
     SendDialog dialog(std::move(deps), mode, parent);
-    laboratory.setWindow(&dialog);
+    dialogs.setWindow(&dialog);
     timer.setTickHandler([&dialog] { dialog.controller().keepAliveTick(); });
     dialog.run();
     return dialog.controller().nextUrl();

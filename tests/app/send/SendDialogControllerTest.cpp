@@ -751,8 +751,9 @@ TEST_F(SendDialogTest, StartSendFailureEndsTheDialogWithBothMessages)
 
 namespace {
 
-// The laboratory side of the billing file as the test decides it; it records what was asked.
-class FakeLaboratory : public SendLaboratory
+// The laboratory side of the billing file and the contents dialog as the test decides them; it records
+// what was asked.
+class FakeLaboratory : public SendLaboratory, public SendDialogs
 {
 public:
     bool hasScannedReceipts(CAbrechnungsDatei&) override { return receipts; }
@@ -770,7 +771,7 @@ public:
         calls.push_back(view == ContentsView::NumberedLaboratory ? "check numbered" : "check referenced");
         return complete ? 1 : 0;
     }
-    bool showContents(CAbrechnungsDatei&, ContentsView, const PartnerLabList& labs) override
+    bool runContents(CAbrechnungsDatei&, ContentsView, const PartnerLabList& labs) override
     {
         calls.push_back("show " + std::to_string(labs.size()));
         complete = complete || contentsOk; // OK writes the user's decisions
@@ -791,6 +792,7 @@ struct LaboratoryTest : SendDialogTest
     {
         edition.transmittedSpoolTypes.push_back(spool_type::Dds);
         laboratory = &lab;
+        dialogs = &lab;
         lab.container = spool.write("container.DDSRZ10", "packed").string();
     }
     FakeLaboratory lab;
@@ -840,7 +842,14 @@ TEST_F(LaboratoryTest, StartMessageChecksTheServicesAndOpensTheContentsWhenUndec
         {"RZ2 decided", 2, false, true, true, {"check numbered"}, "", false},
         {"RZ2, contents cancelled", 2, false, false, false, {"check numbered", "show 0"}, ReceiptsMissing, false},
         {"RZ3 without partners", 3, false, false, true, {}, "", false},
-        {"RZ3 with partners", 3, true, false, true, {"check referenced", "show 1", "take over", "container"}, PartnersMissing, true},
+        {"RZ3 with partners",
+         3,
+         true,
+         false,
+         true,
+         {"check referenced", "show 1", "take over", "container"},
+         PartnersMissing,
+         true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -933,8 +942,7 @@ TEST(FileLaboratory, FindsTakesOverPacksAndDiscardsScannedReceipts)
     const std::string receipts = rz2.AttachmentDirectory();
     const std::string inDir = fs::path(receipts).lexically_relative(dir.path()).string();
     dir.write(inDir + "00000000.tif", "II*scan");
-    dir.write(inDir + "00000000.ini",
-              "[RZRECHNUNG]\r\nRechnungsindex=0\r\nLaborbetrag=50,00 EUR\r\n");
+    dir.write(inDir + "00000000.ini", "[RZRECHNUNG]\r\nRechnungsindex=0\r\nLaborbetrag=50,00 EUR\r\n");
     EXPECT_TRUE(laboratory.hasScannedReceipts(rz2));
 
     laboratory.takeOverReceipts(rz2);

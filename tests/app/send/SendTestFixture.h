@@ -82,6 +82,7 @@ struct SendDialogFixture : ::testing::Test
         deps.createSpool = std::move(factory);
         deps.edition = edition;
         deps.laboratory = laboratory;
+        deps.dialogs = dialogs;
         return std::make_unique<SendDialogController>(view, std::move(deps),
                                                       SendDialogMode{standalone, spool.path(), true});
     }
@@ -141,6 +142,7 @@ struct SendDialogFixture : ::testing::Test
     std::string today = "20240315";
     Edition edition = clientEdition();
     SendLaboratory* laboratory = nullptr; // the file's own operations when not set
+    SendDialogs* dialogs = nullptr;
 };
 
 } // namespace bv::test
