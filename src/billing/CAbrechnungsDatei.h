@@ -153,6 +153,18 @@ protected:
     std::string m_typeCodeText;
 };
 
+// The file as a reader of one format (or of its family), through ThrowSelf; null for another format.
+template <typename Reader> Reader* readerOf(CAbrechnungsDatei& file)
+{
+    try {
+        file.ThrowSelf();
+    } catch (Reader* reader) {
+        return reader;
+    } catch (CAbrechnungsDatei*) {
+    }
+    return nullptr;
+}
+
 // "Dateizugriffsfehler [...] bei Datei: ..." for a failed file operation.
 std::string FileAccessMessage(const std::string& fileName, const SystemError& error);
 // The last system error number and its text.

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace bv {
 
@@ -22,5 +23,11 @@ struct SniffedFile
 // file_type::Unknown when it has the family's shape but none of its types —, nullopt when it does not.
 // Detection asks the formats in the order of its table; the first answer decides.
 using FileSniffer = std::optional<int> (*)(const SniffedFile& file);
+
+// The bytes at `pos` of a header are `expected`.
+inline bool headerBytesAre(std::string_view header, std::size_t pos, std::string_view expected)
+{
+    return header.size() >= pos + expected.size() && header.substr(pos, expected.size()) == expected;
+}
 
 } // namespace bv

@@ -1,5 +1,6 @@
 #include "app/ClientRun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -161,6 +162,19 @@ ClientRun::Result ClientRun::Running::terminate()
 ClientRun::Result ClientRun::run() const
 {
     return start().wait(timeout);
+}
+
+std::string ClientRun::Result::text() const
+{
+    std::string text;
+    for (const auto& line : transcript)
+        text += line + "\n";
+    return text + output;
+}
+
+bool ClientRun::Result::hasLine(const std::string& line) const
+{
+    return std::find(transcript.begin(), transcript.end(), line) != transcript.end();
 }
 
 } // namespace bv::testing

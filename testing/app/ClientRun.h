@@ -25,6 +25,10 @@ struct ClientRun
         bool timedOut = false;
         std::vector<std::string> transcript; // lines of BVALS_UI_TRANSCRIPT
         std::string output;                  // stdout and stderr
+
+        // The transcript's lines and the output, for a failing check to show.
+        std::string text() const;
+        bool hasLine(const std::string& line) const;
     };
 
     Result run() const;

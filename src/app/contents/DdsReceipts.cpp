@@ -6,24 +6,9 @@
 
 namespace bv {
 
-namespace {
-
-DDSrzDatei* ddsOf(CAbrechnungsDatei& file)
-{
-    try {
-        file.ThrowSelf();
-    } catch (DDSrzDatei* dds) {
-        return dds;
-    } catch (CAbrechnungsDatei*) {
-    }
-    return nullptr;
-}
-
-} // namespace
-
 std::optional<std::vector<std::vector<BoundReceipt>>> ddsBoundReceipts(CAbrechnungsDatei& file)
 {
-    DDSrzDatei* dds = ddsOf(file);
+    DDSrzDatei* dds = readerOf<DDSrzDatei>(file);
     if (!dds)
         return std::nullopt;
     std::vector<std::vector<BoundReceipt>> receipts;
@@ -40,7 +25,7 @@ std::optional<std::vector<std::vector<BoundReceipt>>> ddsBoundReceipts(CAbrechnu
 
 std::optional<std::string> ddsAttachmentDirectory(CAbrechnungsDatei& file)
 {
-    DDSrzDatei* dds = ddsOf(file);
+    DDSrzDatei* dds = readerOf<DDSrzDatei>(file);
     if (!dds)
         return std::nullopt;
     return dds->AttachmentDirectory();

@@ -6,21 +6,6 @@
 
 namespace bv {
 
-namespace {
-
-template <typename Reader> Reader* readerOf(CAbrechnungsDatei& file)
-{
-    try {
-        file.ThrowSelf();
-    } catch (Reader* reader) {
-        return reader;
-    } catch (CAbrechnungsDatei*) {
-    }
-    return nullptr;
-}
-
-} // namespace
-
 bool FileLaboratory::hasScannedReceipts(CAbrechnungsDatei& file)
 {
     // Receipts are scanned into the attachment directory of an RZ2 file that did not come packed

@@ -41,14 +41,6 @@ protected:
         return run.run();
     }
 
-    static std::string transcript(const ClientRun::Result& result)
-    {
-        std::string text;
-        for (const auto& line : result.transcript)
-            text += line + "\n";
-        return text + result.output;
-    }
-
     TempRegistry m_registry;
     TempDir m_spool{"bv-e2e-dds-"};
 };
@@ -73,12 +65,12 @@ TEST_F(DdsSendRun, DamagedFileIsReportedAndValidFileRefusedAsNotSent)
         SCOPED_TRACE(row.name);
         m_spool.write("RZ0001.001", row.bytes);
         const auto result = send();
-        ASSERT_FALSE(result.timedOut) << transcript(result);
+        ASSERT_FALSE(result.timedOut) << result.text();
         const auto messages = std::count_if(result.transcript.begin(), result.transcript.end(),
                                             [](const std::string& line) { return line.rfind("MSG\t", 0) == 0; });
-        EXPECT_EQ(messages, 1) << transcript(result);
+        EXPECT_EQ(messages, 1) << result.text();
         EXPECT_NE(std::find(result.transcript.begin(), result.transcript.end(), row.message), result.transcript.end())
-            << transcript(result);
+            << result.text();
         EXPECT_EQ(m_spool.read("RZ0001.001"), row.bytes);
     }
 }
@@ -117,8 +109,8 @@ TEST_F(DdsSendRun, Rz3DeliveryGetsItsStatusAndAnRz2ContainerIsRefused)
                                         .attachments = "1",
                                         .values = {m_spool.file("scan/a1.tif").string() + " [0000001000]"}}));
         const auto result = send();
-        ASSERT_FALSE(result.timedOut) << transcript(result);
-        EXPECT_NE(transcript(result).find(row.message), std::string::npos) << transcript(result);
+        ASSERT_FALSE(result.timedOut) << result.text();
+        EXPECT_NE(result.text().find(row.message), std::string::npos) << result.text();
         EXPECT_EQ(status("Status"), row.status);
         EXPECT_EQ(status("Error"), row.error);
         EXPECT_EQ(m_spool.read("RZ0001.001"), dds);
@@ -131,8 +123,8 @@ TEST_F(DdsSendRun, Rz3DeliveryGetsItsStatusAndAnRz2ContainerIsRefused)
          .files = {{"a.tif", samples::multiPageTiff(1)}, {"a.ini", samples::rz2AttachmentIni("0000001000", "0")}}});
     m_spool.write("RZ0001.001", container);
     const auto result = send();
-    EXPECT_NE(transcript(result).find("Falscher Spooltyp in CSendADDlg::OnInitDialog()"), std::string::npos)
-        << transcript(result);
+    EXPECT_NE(result.text().find("Falscher Spooltyp in CSendADDlg::OnInitDialog()"), std::string::npos)
+        << result.text();
     EXPECT_EQ(m_spool.read("RZ0001.001"), container);
 }
 

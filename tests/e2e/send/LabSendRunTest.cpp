@@ -74,22 +74,8 @@ protected:
         return run.run();
     }
 
-    static std::string transcript(const ClientRun::Result& result)
-    {
-        std::string text;
-        for (const auto& line : result.transcript)
-            text += line + "\n";
-        return text + result.output;
-    }
-    static bool hasLine(const ClientRun::Result& result, const std::string& line)
-    {
-        return std::find(result.transcript.begin(), result.transcript.end(), line) != result.transcript.end();
-    }
     // The attachment container as the billing centre received it: record 0 of type 2828.
-    static bool isContainer(const std::string& body)
-    {
-        return body.size() >= 256 && body.compare(22, 4, "2828") == 0;
-    }
+    static bool isContainer(const std::string& body) { return body.size() >= 256 && body.compare(22, 4, "2828") == 0; }
 
     testing::BillingCentre m_centre;
     TempRegistry m_registry;
@@ -107,19 +93,19 @@ TEST_F(LabSendRun, Rz2ReceiptIsScannedAndTravelsInTheContainer)
 
     const auto result =
         send({Login, "inhalt\tedit\t0000/0000", "beleg\tscan", "beleg\tok", "inhalt\tok", "send", "close"});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "MSG\tbrevalis-Client 1.5.1 (Build 1051) CH-FR\tinformation\tok\tIn dieser Datei "
-                                "werden Laborleistungen abgerechnet.\\nBitte fügen Sie vor dem Versand die "
-                                "entsprechenden Belege hinzu."))
-        << transcript(result);
-    EXPECT_TRUE(hasLine(result, "DIALOG\tInhalt der Abrechnungsdatei\tclose\tok")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tSeiten\t1")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\tclose\tok")) << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_TRUE(result.hasLine("MSG\tbrevalis-Client 1.5.1 (Build 1051) CH-FR\tinformation\tok\tIn dieser Datei "
+                               "werden Laborleistungen abgerechnet.\\nBitte fügen Sie vor dem Versand die "
+                               "entsprechenden Belege hinzu."))
+        << result.text();
+    EXPECT_TRUE(result.hasLine("DIALOG\tInhalt der Abrechnungsdatei\tclose\tok")) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tSeiten\t1")) << result.text();
+    EXPECT_TRUE(result.hasLine("DIALOG\tEnvoyer la facture\tclose\tok")) << result.text();
 
     const auto uploads = m_centre.requests("/upload");
-    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    ASSERT_EQ(uploads.size(), 1u) << result.text();
     const std::string& body = uploads[0].body;
-    ASSERT_TRUE(isContainer(body)) << transcript(result);
+    ASSERT_TRUE(isContainer(body)) << result.text();
     EXPECT_NE(body.find("00000000.tif"), std::string::npos);
     EXPECT_NE(body.find("00000000.ini"), std::string::npos);
     EXPECT_NE(body.find("Laborbetrag=50,00 EUR"), std::string::npos);
@@ -149,14 +135,14 @@ TEST_F(LabSendRun, Rz3PartnerBillingIsDecidedBeforeSending)
 
     const auto result =
         send({Login, "inhalt\tedit\t0000/0000", "beleg\tpartner\t0", "beleg\tok", "inhalt\tok", "send", "close"});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "MSG\tbrevalis-Client 1.5.1 (Build 1051) CH-FR\tinformation\tok\tBitte geben Sie "
-                                "vor dem Versand die notwendigen Informationen\\nzur Partnerabrechnung an."))
-        << transcript(result);
-    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\tclose\tok")) << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_TRUE(result.hasLine("MSG\tbrevalis-Client 1.5.1 (Build 1051) CH-FR\tinformation\tok\tBitte geben Sie "
+                               "vor dem Versand die notwendigen Informationen\\nzur Partnerabrechnung an."))
+        << result.text();
+    EXPECT_TRUE(result.hasLine("DIALOG\tEnvoyer la facture\tclose\tok")) << result.text();
     const auto uploads = m_centre.requests("/upload");
-    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
-    ASSERT_TRUE(isContainer(uploads[0].body)) << transcript(result);
+    ASSERT_EQ(uploads.size(), 1u) << result.text();
+    ASSERT_TRUE(isContainer(uploads[0].body)) << result.text();
     EXPECT_NE(uploads[0].body.find("a1.tif"), std::string::npos);
     EXPECT_NE(uploads[0].body.find("a1.ini"), std::string::npos);
     EXPECT_NE(uploads[0].body.find("Partnerabrechnung=0"), std::string::npos);

@@ -40,14 +40,6 @@ protected:
         return run.run();
     }
 
-    static std::string transcript(const ClientRun::Result& result)
-    {
-        std::string text;
-        for (const auto& line : result.transcript)
-            text += line + "\n";
-        return text + result.output;
-    }
-
     std::string accessError(const std::string& reason) const
     {
         return "MSG\tbrevalis\terror\tok\tFehler beim Zugriff auf " + m_spool.path().string() + "/:\\n" + reason +
@@ -87,12 +79,12 @@ TEST_F(MasPadSendRun, DamagedFileIsReportedAndValidFileRefusedAsNotSent)
         std::filesystem::create_directories(m_spool.path());
         m_spool.write(row.file, row.bytes);
         const auto result = send();
-        ASSERT_FALSE(result.timedOut) << transcript(result);
+        ASSERT_FALSE(result.timedOut) << result.text();
         const auto messages = std::count_if(result.transcript.begin(), result.transcript.end(),
                                             [](const std::string& line) { return line.rfind("MSG\t", 0) == 0; });
-        EXPECT_EQ(messages, 1) << transcript(result);
+        EXPECT_EQ(messages, 1) << result.text();
         EXPECT_NE(std::find(result.transcript.begin(), result.transcript.end(), row.message), result.transcript.end())
-            << transcript(result);
+            << result.text();
         EXPECT_EQ(m_spool.read(row.file), row.bytes);
     }
 }

@@ -74,14 +74,6 @@ protected:
         return Profile(registry).readString(section::Abrechnungsversand, key, "<missing>");
     }
 
-    static std::string transcript(const ClientRun::Result& result)
-    {
-        std::string text;
-        for (const auto& line : result.transcript)
-            text += line + "\n";
-        return text + result.output;
-    }
-
     // The entry names of a package as the billing centre received it.
     std::set<std::string> packageNames(const std::string& body)
     {
@@ -91,11 +83,6 @@ protected:
         for (const auto& entry : entries.value_or(std::vector<samples::ZipEntry>{}))
             names.insert(entry.name);
         return names;
-    }
-
-    static bool hasLine(const ClientRun::Result& result, const std::string& line)
-    {
-        return std::find(result.transcript.begin(), result.transcript.end(), line) != result.transcript.end();
     }
 
     testing::BillingCentre m_centre;
@@ -112,14 +99,14 @@ TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
     m_spool.write("zz-defekt.xml", "<invoice:request"); // not well-formed: quarantined, not sent
 
     const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\topen")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tNombre de factures :\t2")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tClient :\tPraxis Dr. Beispiel")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\tclose\tok")) << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_TRUE(result.hasLine("DIALOG\tEnvoyer la facture\topen")) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tNombre de factures :\t2")) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tClient :\tPraxis Dr. Beispiel")) << result.text();
+    EXPECT_TRUE(result.hasLine("DIALOG\tEnvoyer la facture\tclose\tok")) << result.text();
 
     const auto uploads = m_centre.requests("/upload");
-    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    ASSERT_EQ(uploads.size(), 1u) << result.text();
     const auto& upload = uploads[0];
     // XML invoices carry no customer number: the package goes under that of -1, by its sender EAN.
     EXPECT_EQ(upload.query.find("vertnr")->second, "-00001");
@@ -157,14 +144,14 @@ TEST_F(SendRun, InvoicesOfEveryVersionTravelTogether)
     }
 
     const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"}, {{"TZ", "UTC0"}});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tNombre de factures :\t8")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tMontant total :\t673,25 CHF    ")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tDate d'établissement :\t14.11.2023 - 16.11.2023")) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tClient :\tCabinet Vaudois")) << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tNombre de factures :\t8")) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tMontant total :\t673,25 CHF    ")) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tDate d'établissement :\t14.11.2023 - 16.11.2023")) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tClient :\tCabinet Vaudois")) << result.text();
 
     const auto uploads = m_centre.requests("/upload");
-    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    ASSERT_EQ(uploads.size(), 1u) << result.text();
     EXPECT_EQ(uploads[0].query.find("ean_party")->second, "7601000000024");
     EXPECT_EQ(packageNames(uploads[0].body), written);
     for (const auto& name : written)
@@ -180,11 +167,11 @@ TEST_F(SendRun, ChzFileIsSentByteForByteAndBooked)
     m_spool.write("abrechnung.chz", chz);
 
     const auto result = send({std::string("login\t") + User + "\t" + Password, "send", "close"});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tpage\t" + m_centre.url("/app/next"))) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "FIELD\tClient / pile:\t004711 / 27")) << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tpage\t" + m_centre.url("/app/next"))) << result.text();
+    EXPECT_TRUE(result.hasLine("FIELD\tClient / pile:\t004711 / 27")) << result.text();
     const auto uploads = m_centre.requests("/upload");
-    ASSERT_EQ(uploads.size(), 1u) << transcript(result);
+    ASSERT_EQ(uploads.size(), 1u) << result.text();
     EXPECT_EQ(uploads[0].body, chz);
     EXPECT_EQ(uploads[0].query.find("vertnr")->second, "004711");
     EXPECT_FALSE(fs::exists(m_spool.file("abrechnung.chz")));
@@ -197,19 +184,19 @@ TEST_F(SendRun, CancelOrRefusedUploadLeavesEverythingInPlace)
     m_spool.write("abrechnung.chz", samples::chzFile({}));
 
     auto result = send({std::string("login\t") + User + "\t" + Password, "cancel"});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "DIALOG\tEnvoyer la facture\tclose\tcancel")) << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_TRUE(result.hasLine("DIALOG\tEnvoyer la facture\tclose\tcancel")) << result.text();
     EXPECT_TRUE(m_centre.requests("/upload").empty());
 
     testing::ScriptedReply refusal;
     refusal.body = "Stapel abgelehnt";
     m_centre.script("/upload", refusal);
     result = send({std::string("login\t") + User + "\t" + Password, "send"});
-    ASSERT_FALSE(result.timedOut) << transcript(result);
-    EXPECT_EQ(m_centre.requests("/upload").size(), 1u) << transcript(result);
-    EXPECT_TRUE(hasLine(result, "MSG\tbrevalis\terror\tok\tBeim Versenden der Abrechnungsdatei ist ein Fehler "
-                                "aufgetreten:\\nStapel abgelehnt"))
-        << transcript(result);
+    ASSERT_FALSE(result.timedOut) << result.text();
+    EXPECT_EQ(m_centre.requests("/upload").size(), 1u) << result.text();
+    EXPECT_TRUE(result.hasLine("MSG\tbrevalis\terror\tok\tBeim Versenden der Abrechnungsdatei ist ein Fehler "
+                               "aufgetreten:\\nStapel abgelehnt"))
+        << result.text();
 
     EXPECT_TRUE(fs::exists(m_spool.file("abrechnung.chz")));
     EXPECT_EQ(profileValue("004711:last_stapel"), "<missing>");
@@ -251,10 +238,10 @@ TEST_F(SendRun, TwoRunsStartedTogetherOnOneSpoolSendItOnce)
 
         int refused = 0;
         for (const auto& result : results) {
-            ASSERT_FALSE(result.timedOut) << transcript(result);
-            refused += hasLine(result, running) ? 1 : 0;
+            ASSERT_FALSE(result.timedOut) << result.text();
+            refused += result.hasLine(running) ? 1 : 0;
         }
-        EXPECT_EQ(refused, 1) << transcript(results[0]) << transcript(results[1]);
+        EXPECT_EQ(refused, 1) << results[0].text() << results[1].text();
         EXPECT_EQ(m_centre.requests("/upload").size(), 1u);
         for (const auto& name : billingFiles) {
             EXPECT_FALSE(fs::exists(m_spool.file(name))) << name;

@@ -3,18 +3,7 @@
 #include "billing/CAbrechnungsDatei.h"
 #include "platform/Text.h"
 
-#include <string_view>
-
 namespace bv {
-
-namespace {
-
-bool bytesAre(std::string_view text, std::size_t pos, std::string_view expected)
-{
-    return text.size() >= pos + expected.size() && text.substr(pos, expected.size()) == expected;
-}
-
-} // namespace
 
 std::optional<int> sniffControlFile(const SniffedFile& file)
 {
@@ -28,7 +17,7 @@ std::optional<int> sniffDds(const SniffedFile& file)
     if (!file.head)
         return std::nullopt;
     const std::string& head = *file.head;
-    if (!bytesAre(head, 254, "\r\n") || bytesAre(head, 126, "\r\n"))
+    if (!headerBytesAre(head, 254, "\r\n") || headerBytesAre(head, 126, "\r\n"))
         return std::nullopt;
     const int version = decimalInt(head.substr(8, 2));
     const int kind = decimalInt(head.substr(22, 4));

@@ -4,18 +4,8 @@
 #include "billing/OpenFile.h"
 
 #include <cstdint>
-#include <string_view>
 
 namespace bv {
-
-namespace {
-
-bool bytesAre(std::string_view text, std::size_t pos, std::string_view expected)
-{
-    return text.size() >= pos + expected.size() && text.substr(pos, expected.size()) == expected;
-}
-
-} // namespace
 
 std::optional<int> sniffMasOrPad(const SniffedFile& sniffed)
 {
@@ -23,7 +13,7 @@ std::optional<int> sniffMasOrPad(const SniffedFile& sniffed)
         return std::nullopt;
     const std::string& head = *sniffed.head;
     OpenFile& file = sniffed.file;
-    const bool lines = bytesAre(head, 128, "\r\n");
+    const bool lines = headerBytesAre(head, 128, "\r\n");
     const std::int64_t size = file.size();
     bool endsWithLineEnd = false;
     if (lines) {
@@ -34,7 +24,7 @@ std::optional<int> sniffMasOrPad(const SniffedFile& sniffed)
     std::string last(128, '\0');
     if (lastStart < 0 || file.readAt(lastStart, last.data(), last.size()) != 128)
         return file_type::Unknown;
-    if (!bytesAre(head, 12, "000") || !bytesAre(last, 12, "990") || head.compare(0, 6, last, 0, 6) != 0)
+    if (!headerBytesAre(head, 12, "000") || !headerBytesAre(last, 12, "990") || head.compare(0, 6, last, 0, 6) != 0)
         return file_type::Unknown;
     std::string trailer = last.substr(29, 4);
     trailer = trailer.substr(0, trailer.find('\0'));
