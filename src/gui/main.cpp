@@ -4,6 +4,7 @@
 #include "app/core/ClientApp.h"
 #include "app/core/CommandLine.h"
 #include "app/core/Startup.h"
+#include "app/unattended/ScriptedUser.h"
 #include "gui/core/DesktopIntegration.h"
 #include "gui/core/QtMessageBoxes.h"
 #include "gui/core/QtStartupShell.h"
@@ -25,7 +26,10 @@ int main(int argc, char* argv[])
     // The arguments as given, before Qt takes out the options it knows.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
 
-    bv::UnattendedSession* unattended = bv::UnattendedSession::fromEnvironment();
+    // Unattended or not is decided here, once: the session and its scripted user are handed to every
+    // dialog through the application object.
+    const std::unique_ptr<bv::UnattendedSession> unattended = bv::UnattendedSession::fromEnvironment();
+    std::unique_ptr<bv::ScriptedUser> scriptedUser;
     if (unattended)
         qputenv("QT_QPA_PLATFORM", "offscreen"); // nothing is shown in an unattended run
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -37,16 +41,18 @@ int main(int argc, char* argv[])
     bv::desktop::installApplicationIcon();
 
     std::unique_ptr<bv::MessageBoxes> boxes;
-    if (unattended)
+    if (unattended) {
         boxes = std::make_unique<bv::UnattendedMessageBoxes>(*unattended);
-    else
+        scriptedUser = std::make_unique<bv::ScriptedUser>(*unattended);
+    } else {
         boxes = std::make_unique<bv::QtMessageBoxes>();
+    }
 
     auto registry = bv::Registry::fromEnvironment();
     bv::NetworkProbe networkProbe;
     bv::DialUp dialUp;
     bv::ClientApp app(*registry, *boxes, bv::CommandLine::parse(arguments), bv::process::executablePath(), networkProbe,
-                      dialUp);
+                      dialUp, scriptedUser.get());
     bv::QtStartupShell shell;
     return bv::runStartup(app, shell);
 }

@@ -3,19 +3,46 @@
 #include "app/core/ClientApp.h"
 #include "app/login/LoginSetup.h"
 #include "app/main/MainWindowController.h"
+#include "app/main/MainWindowTexts.h"
+#include "app/unattended/MainWindowTranscript.h"
+#include "app/unattended/ScriptedUser.h"
 #include "gui/core/QtDispatcher.h"
 #include "gui/login/QtLoginDialogRunner.h"
 #include "gui/main/MainWindow.h"
 #include "gui/main/QtMainWindowDialogs.h"
 #include "gui/update/UpdateDialogRunner.h"
 
+#include <memory>
+#include <optional>
+
 namespace bv {
+
+namespace {
+
+// Writes the lines of the window's popups and of the pages it loads to the transcript.
+void connectTranscript(MainWindow& window, MainWindowTranscript& transcript, ScriptedUser& user)
+{
+    QObject::connect(&window, &MainWindow::pageShown, &window,
+                     [&transcript](const QString& url) { transcript.pageLoaded(url.toStdString()); });
+    QObject::connect(&window, &MainWindow::pageSettled, &window, [&transcript] { transcript.pageSettled(); });
+    QObject::connect(&window, &MainWindow::popupOpened, &window, [&user](PopupWindow* popup) {
+        // Open while the popup lives; it closes with ok.
+        auto lines = std::make_shared<DialogTranscript>(user.session(), mainwindowtext::PopupTitle);
+        QObject::connect(popup, &QObject::destroyed, popup, [lines] { lines->close(true); });
+    });
+}
+
+} // namespace
 
 void runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker,
                    const MainWindowServices& services)
 {
     // Declared first, destroyed last: requests of later starts and the login request report through it.
     QtDispatcher dispatcher;
+    ScriptedUser* user = app.scriptedUser();
+    std::optional<MainWindowTranscript> transcript;
+    if (user)
+        transcript.emplace(*user, app.windowTitle());
     MainWindow window(QString::fromStdString(app.windowTitle()), [&app] {
         return PopupShape{app.popup().width, app.popup().height, app.popup().resizable};
     });
@@ -27,13 +54,25 @@ void runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChe
             runUpdateDialog(app, updateAddress, parent);
         };
     }
-    QtMainWindowDialogs dialogs(app, std::move(wired), &window);
-    MainWindowController controller(window, dialogs, login, mainWindowContext(app, dispatcher), startRequest);
+    QtMainWindowDialogs qtDialogs(app, std::move(wired), &window);
+    std::optional<MainWindowDialogsTranscript> dialogsTranscript;
+    MainWindowView* view = &window;
+    MainWindowDialogs* dialogs = &qtDialogs;
+    if (transcript) {
+        view = &transcript->wrap(window);
+        dialogs = &dialogsTranscript.emplace(*user, qtDialogs);
+        connectTranscript(window, *transcript, *user);
+    }
+    MainWindowController controller(*view, *dialogs, login, mainWindowContext(app, dispatcher), startRequest);
     window.attach(&controller);
+    if (transcript)
+        transcript->attach(&controller);
     controller.initialise(&checker);
     window.run();
     controller.onDestroy();
     window.attach(nullptr);
+    if (transcript)
+        transcript->attach(nullptr);
 }
 
 } // namespace bv
