@@ -12,12 +12,25 @@
 #include "gui/main/QtMainWindowDialogs.h"
 #include "gui/update/UpdateDialogRunner.h"
 
-#include <memory>
 #include <optional>
 
 namespace bv {
 
 namespace {
+
+// The transcript lines of one popup window: open while the popup lives, closed with ok when it goes.
+// A child of the popup, so that it goes with it.
+class PopupTranscript : public QObject
+{
+public:
+    PopupTranscript(ScriptedUser& user, QObject* popup)
+        : QObject(popup), m_lines(user.session(), mainwindowtext::PopupTitle)
+    {}
+    ~PopupTranscript() override { m_lines.close(true); }
+
+private:
+    DialogTranscript m_lines;
+};
 
 // Writes the lines of the window's popups and of the pages it loads to the transcript.
 void connectTranscript(MainWindow& window, MainWindowTranscript& transcript, ScriptedUser& user)
@@ -25,11 +38,8 @@ void connectTranscript(MainWindow& window, MainWindowTranscript& transcript, Scr
     QObject::connect(&window, &MainWindow::pageShown, &window,
                      [&transcript](const QString& url) { transcript.pageLoaded(url.toStdString()); });
     QObject::connect(&window, &MainWindow::pageSettled, &window, [&transcript] { transcript.pageSettled(); });
-    QObject::connect(&window, &MainWindow::popupOpened, &window, [&user](PopupWindow* popup) {
-        // Open while the popup lives; it closes with ok.
-        auto lines = std::make_shared<DialogTranscript>(user.session(), mainwindowtext::PopupTitle);
-        QObject::connect(popup, &QObject::destroyed, popup, [lines] { lines->close(true); });
-    });
+    QObject::connect(&window, &MainWindow::popupOpened, &window,
+                     [&user](PopupWindow* popup) { new PopupTranscript(user, popup); });
 }
 
 } // namespace
