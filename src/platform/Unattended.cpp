@@ -38,17 +38,13 @@ UnattendedSession::UnattendedSession(std::filesystem::path transcript, const std
     : m_transcript(std::move(transcript)), m_answers(readAnswers(answers))
 {}
 
-UnattendedSession* UnattendedSession::fromEnvironment()
+std::unique_ptr<UnattendedSession> UnattendedSession::fromEnvironment()
 {
-    // Created once per process on first use and kept for its whole life.
-    static UnattendedSession* const session = []() -> UnattendedSession* {
-        const char* transcript = std::getenv("BVALS_UI_TRANSCRIPT");
-        if (!transcript || !*transcript)
-            return nullptr;
-        const char* answers = std::getenv("BVALS_UI_ANSWERS");
-        return new UnattendedSession(transcript, answers ? answers : "");
-    }();
-    return session;
+    const char* transcript = std::getenv("BVALS_UI_TRANSCRIPT");
+    if (!transcript || !*transcript)
+        return nullptr;
+    const char* answers = std::getenv("BVALS_UI_ANSWERS");
+    return std::make_unique<UnattendedSession>(transcript, answers ? answers : "");
 }
 
 void UnattendedSession::writeLine(const std::string& line)

@@ -21,8 +21,9 @@ class UnattendedSession
 public:
     UnattendedSession(std::filesystem::path transcript, const std::filesystem::path& answers);
 
-    // The process-wide session from the environment, or null when BVALS_UI_TRANSCRIPT is unset.
-    static UnattendedSession* fromEnvironment();
+    // The session the environment asks for, or null when BVALS_UI_TRANSCRIPT is unset. The program
+    // asks once, at start, and hands the session to whatever writes or answers.
+    static std::unique_ptr<UnattendedSession> fromEnvironment();
 
     // Appends one line (a line feed is added). Fields are joined by tabs by the callers below.
     void writeLine(const std::string& line);

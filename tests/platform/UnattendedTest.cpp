@@ -87,26 +87,20 @@ TEST(UnattendedMessageBoxes, AnswersAreTakenInOrderWhenTheyFit)
     EXPECT_EQ(lines(dir.read("transcript"))[1], "MSG\tbrevalis\tquestion\tyesno\tFrage?");
 }
 
-TEST(UnattendedSession, FromEnvironmentIsOneSessionPerProcess)
+TEST(UnattendedSession, FromEnvironmentReadsTheNamedFiles)
 {
     TempDir dir;
     dir.write("answers", "cancel\n");
-    // In a child, so that this process's own session stays untouched.
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::unsetenv("BVALS_UI_TRANSCRIPT");
-        ::setenv("BVALS_UI_ANSWERS", dir.file("answers").c_str(), 1);
-        ::setenv("BVALS_UI_TRANSCRIPT", dir.file("transcript").c_str(), 1);
-        UnattendedSession* session = UnattendedSession::fromEnvironment();
-        if (!session || session != UnattendedSession::fromEnvironment())
-            ::_exit(1);
-        UnattendedMessageBoxes boxes(*session);
-        ::_exit(boxes.show("Abbrechen?", "brevalis", MbIcon::Question, MbButtons::OkCancel) == MbResult::Cancel ? 0
-                                                                                                                : 2);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ::unsetenv("BVALS_UI_TRANSCRIPT");
+    EXPECT_EQ(UnattendedSession::fromEnvironment(), nullptr);
+    ::setenv("BVALS_UI_ANSWERS", dir.file("answers").c_str(), 1);
+    ::setenv("BVALS_UI_TRANSCRIPT", dir.file("transcript").c_str(), 1);
+    const auto session = UnattendedSession::fromEnvironment();
+    ::unsetenv("BVALS_UI_TRANSCRIPT");
+    ::unsetenv("BVALS_UI_ANSWERS");
+    ASSERT_NE(session, nullptr);
+    UnattendedMessageBoxes boxes(*session);
+    EXPECT_EQ(boxes.show("Abbrechen?", "brevalis", MbIcon::Question, MbButtons::OkCancel), MbResult::Cancel);
     EXPECT_EQ(dir.read("transcript"), "MSG\tbrevalis\tquestion\tokcancel\tAbbrechen?\n");
 }
 

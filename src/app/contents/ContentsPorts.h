@@ -23,6 +23,9 @@ public:
     virtual void setFootnote(const std::string& text) = 0;
     // Prints the grid with a title and a footnote.
     virtual void print(const std::string& title, const std::string& footnote) = 0;
+    // The same into a PDF file, without asking for a printer (a window that cannot print ignores it).
+    virtual void printToFile(const std::string& /*path*/, const std::string& /*title*/, const std::string& /*footnote*/)
+    {}
     // Ends the modal dialog with OK or Cancel.
     virtual void closeDialog(bool ok) = 0;
 };

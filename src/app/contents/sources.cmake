@@ -1,5 +1,4 @@
 list(APPEND BV_APP_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/ContentsAnswers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ContentsController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DdsReceipts.cpp
   ${CMAKE_CURRENT_LIST_DIR}/FileAttachments.cpp

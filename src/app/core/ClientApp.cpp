@@ -6,9 +6,10 @@
 namespace bv {
 
 ClientApp::ClientApp(Registry& registry, MessageBoxes& boxes, CommandLine commandLine,
-                     std::filesystem::path programPath, const NetworkProbe& networkProbe, DialUp& dialUp)
-    : m_registry(registry), m_profile(registry), m_boxes(boxes), m_commandLine(std::move(commandLine)),
-      m_programPath(std::move(programPath)),
+                     std::filesystem::path programPath, const NetworkProbe& networkProbe, DialUp& dialUp,
+                     ScriptedUser* scriptedUser)
+    : m_registry(registry), m_profile(registry), m_boxes(boxes), m_scriptedUser(scriptedUser),
+      m_commandLine(std::move(commandLine)), m_programPath(std::move(programPath)),
       m_connection(m_profile, boxes, networkProbe, dialUp), m_popup{appinfo::PopupWidth, appinfo::PopupHeight, false}
 {}
 

@@ -16,6 +16,7 @@ namespace bv {
 
 class MessageBoxes;
 class Registry;
+class ScriptedUser;
 
 // Properties of the web application's popup windows, set by the page command BV_POPUPPROP.
 struct PopupProperties
@@ -32,7 +33,7 @@ class ClientApp
 {
 public:
     ClientApp(Registry& registry, MessageBoxes& boxes, CommandLine commandLine, std::filesystem::path programPath,
-              const NetworkProbe& networkProbe, DialUp& dialUp);
+              const NetworkProbe& networkProbe, DialUp& dialUp, ScriptedUser* scriptedUser = nullptr);
 
     // The spool types this build sends: this edition's, or a test edition's set at start.
     const Edition& edition() const { return m_edition; }
@@ -41,6 +42,8 @@ public:
     Registry& registry() { return m_registry; }
     Profile& profile() { return m_profile; }
     MessageBoxes& boxes() { return m_boxes; }
+    // The user of an unattended run, chosen once at start; null when a person sits at the screen.
+    ScriptedUser* scriptedUser() { return m_scriptedUser; }
     const CommandLine& commandLine() const { return m_commandLine; }
 
     StartMode startMode() const { return m_commandLine.mode; }
@@ -74,6 +77,7 @@ private:
     Registry& m_registry;
     Profile m_profile;
     MessageBoxes& m_boxes;
+    ScriptedUser* m_scriptedUser;
     CommandLine m_commandLine;
     std::filesystem::path m_programPath;
     std::string m_osDescription;

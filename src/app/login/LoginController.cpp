@@ -14,24 +14,6 @@
 
 namespace bv {
 
-namespace {
-
-const char* const AnswerLogin = "login";
-const char* const AnswerCancel = "cancel";
-
-bool isLoginAnswer(const std::string& answer)
-{
-    const std::vector<std::string> fields = split(answer, '\t');
-    return fields.size() == 3 && fields[0] == AnswerLogin;
-}
-
-bool fitsLoginDialog(const std::string& answer)
-{
-    return answer == AnswerCancel || isLoginAnswer(answer);
-}
-
-} // namespace
-
 LoginController::LoginController(LoginView& view, LoginDependencies dependencies)
     : m_view(view), m_deps(std::move(dependencies))
 {
@@ -190,17 +172,8 @@ void LoginController::runBackupProcedure()
 
 void LoginController::waitForUser()
 {
-    if (!m_answers || m_finished)
-        return;
-    const std::optional<std::string> answer = m_answers(fitsLoginDialog);
-    if (!answer || *answer == AnswerCancel) {
-        cancel();
-        return;
-    }
-    const std::vector<std::string> fields = split(*answer, '\t');
-    m_view.setUserName(fields[1]);
-    m_view.setPassword(fields[2]);
-    ok();
+    if (!m_finished)
+        m_view.awaitUser();
 }
 
 void LoginController::fail(const std::string& message)

@@ -49,9 +49,6 @@ struct LoginDependencies
 class LoginController
 {
 public:
-    // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
-    using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
-
     static constexpr int MaxAttempts = 3;
 
     LoginController(LoginView& view, LoginDependencies dependencies);
@@ -62,11 +59,7 @@ public:
     // The dialog's title: "brevalis", a blank and the configuration name.
     static std::string title(const std::string& configurationName);
 
-    // Unattended answers: "login<TAB>user<TAB>password" fills the fields and presses OK, "cancel"
-    // presses Cancel; no fitting answer cancels the dialog.
-    void setAnswerSource(AnswerSource answers) { m_answers = std::move(answers); }
-
-    // When the dialog opens: the last user, the focus, and (unattended) the first answer.
+    // When the dialog opens: the last user, the focus, then the dialog waits for the user.
     void start();
     void ok();
     void cancel();
@@ -88,7 +81,6 @@ private:
     LoginView& m_view;
     LoginDependencies m_deps;
     std::string m_parameters;
-    AnswerSource m_answers;
     int m_attempts = 0;
     bool m_busy = false;
     bool m_finished = false;

@@ -27,6 +27,9 @@ public:
     virtual void setButtonsEnabled(bool enabled) = 0;
     // Ends the modal dialog.
     virtual void closeDialog(LoginDialogResult result) = 0;
+    // The dialog is ready for the user's input: after opening, a refused login and a message. A
+    // window needs nothing here (its loop waits for a click); a scripted user answers now.
+    virtual void awaitUser() {}
 };
 
 } // namespace bv

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int MaxZoom = 1600;
 constexpr int MinZoom = 1;
-constexpr const char* AnswerPrefix = "beleg\t";
 
 // The scanned page may be reduced to this many bits per pixel; other values keep its depth.
 bool reducible(int bits)
@@ -655,75 +654,6 @@ void ReceiptController::close(bool ok)
     m_closed = true;
     m_ok = ok;
     m_view.closeDialog(ok);
-}
-
-bool ReceiptController::isAnswer(const std::string& answer)
-{
-    return startsWith(answer, AnswerPrefix);
-}
-
-bool ReceiptController::applyAnswer(const std::string& answer)
-{
-    if (!isAnswer(answer))
-        return false;
-    const std::vector<std::string> parts = split(answer.substr(std::string(AnswerPrefix).size()), '\t');
-    const std::string& action = parts[0];
-    const std::string value = parts.size() > 1 ? parts[1] : std::string();
-    const std::vector<std::pair<const char*, void (ReceiptController::*)()>> buttons = {
-        {"scan", &ReceiptController::scan},
-        {"append", &ReceiptController::append},
-        {"insert", &ReceiptController::insert},
-        {"delete", &ReceiptController::deletePage},
-        {"rotate", &ReceiptController::rotate},
-        {"first", &ReceiptController::firstPage},
-        {"previous", &ReceiptController::previousPage},
-        {"next", &ReceiptController::nextPage},
-        {"last", &ReceiptController::lastPage},
-        {"zoomin", &ReceiptController::zoomIn},
-        {"zoomout", &ReceiptController::zoomOut},
-        {"fit", &ReceiptController::fit},
-        {"width", &ReceiptController::fitWidth},
-        {"source", &ReceiptController::selectSource},
-        {"ok", &ReceiptController::ok},
-        {"cancel", &ReceiptController::cancel},
-    };
-    for (const auto& [name, press] : buttons) {
-        if (action == name && !(action == "source" && !value.empty())) {
-            (this->*press)();
-            return true;
-        }
-    }
-    if (action == "source" && !value.empty())
-        selectSourceNamed(value);
-    else if (action == "receipt")
-        setReceiptFlag(value == "1");
-    else if (action == "partner")
-        setPartnerFlag(value == "1");
-    else if (action == "lab") {
-        int line = 0;
-        for (std::size_t i = 0; i < m_labs.size(); ++i) {
-            if (!value.empty() && firstSix(m_labs[i].customerNumber) == firstSix(value))
-                line = static_cast<int>(i) + 1;
-        }
-        selectPartnerLine(line);
-    } else if (action == "number") {
-        setNumberText(value);
-        m_view.setNumberText(value);
-    } else if (action == "date") {
-        setDateText(value);
-        m_view.setDateText(value);
-    } else
-        return false;
-    return true;
-}
-
-void ReceiptController::runAnswers(const AnswerSource& answers)
-{
-    while (!m_closed) {
-        const auto answer = answers([](const std::string& a) { return isAnswer(a); });
-        if (!answer || !applyAnswer(*answer))
-            cancel();
-    }
 }
 
 } // namespace bv

@@ -41,9 +41,6 @@ struct ReceiptDependencies
 class ReceiptController
 {
 public:
-    // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
-    using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
-
     // `mode`: 0 an image the practice software delivered, 1 an existing receipt, 2 a new receipt.
     ReceiptController(ReceiptView& view, ReceiptDependencies dependencies, AttachmentEntry& entry, int mode,
                       PartnerLabList partnerLabs);
@@ -80,12 +77,6 @@ public:
     void ok();
     void cancel(); // "Abbrechen", Escape and the close box
 
-    // Unattended: "beleg<TAB>action[<TAB>value]" answers press buttons and fill fields until the
-    // dialog closes; when no answer fits, the dialog is cancelled. See docs/ARCHITECTURE.md.
-    void runAnswers(const AnswerSource& answers);
-    static bool isAnswer(const std::string& answer);
-    bool applyAnswer(const std::string& answer);
-
     bool closed() const { return m_closed; }
     bool closedWithOk() const { return m_ok; }
     bool hasDocument() const { return m_document; }
@@ -95,6 +86,7 @@ public:
     bool receiptFlag() const { return m_receipt; }
     bool partnerFlag() const { return m_partner; }
     int selectedPartnerLine() const { return m_partnerLine; }
+    const PartnerLabList& partnerLabs() const { return m_labs; }
     const std::string& workingCopy() const { return m_workingCopy; }
     const std::string& title() const { return m_title; }
 

@@ -38,9 +38,6 @@ constexpr int ControlStatusOpeningError = -943;
 constexpr int ControlStatusTransmissionError = -56;
 constexpr int ControlStatusCancelled = -2;
 
-const char* const AnswerSend = "send";
-const char* const AnswerCancel = "cancel";
-
 std::string systemToday()
 {
     const std::time_t now = std::time(nullptr);
@@ -515,29 +512,13 @@ void SendDialogController::setSendButtonsEnabled(bool enabled)
 
 void SendDialogController::waitForUser()
 {
-    if (!m_answers || m_closed)
-        return;
-    postToDialog([this] {
-        if (m_closed || m_uploading)
-            return;
-        const auto answer = m_answers([](const std::string& a) { return a == AnswerSend || a == AnswerCancel; });
-        if (answer && *answer == AnswerSend)
-            send();
-        else
-            cancel();
-    });
+    if (!m_closed)
+        m_view.awaitUser();
 }
 
 void SendDialogController::offerUploadCancel()
 {
-    if (!m_answers)
-        return;
-    postToDialog([this] {
-        if (m_closed || !m_uploading)
-            return;
-        if (m_answers([](const std::string& a) { return a == AnswerCancel; }))
-            cancel();
-    });
+    m_view.awaitCancelDuringUpload();
 }
 
 std::chrono::milliseconds SendDialogController::aliveTimeout() const

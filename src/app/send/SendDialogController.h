@@ -72,17 +72,10 @@ struct SendDialogDependencies
 class SendDialogController : public UploadObserver
 {
 public:
-    // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
-    using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
-
     SendDialogController(SendDialogView& view, SendDialogDependencies dependencies, SendDialogMode mode);
     ~SendDialogController() override;
     SendDialogController(const SendDialogController&) = delete;
     SendDialogController& operator=(const SendDialogController&) = delete;
-
-    // Unattended answers: "send" presses "Envoyer", "cancel" presses "Annuler" (also during an
-    // upload); when the dialog waits for the user and no answer fits, it is cancelled.
-    void setAnswerSource(AnswerSource answers) { m_answers = std::move(answers); }
 
     // OnInitDialog: ends with the dialog shown and its start message posted, or closed.
     void open();
@@ -157,7 +150,6 @@ private:
     SendDialogDependencies m_deps;
     SendDialogMode m_mode;
     std::string m_spoolDir; // the spool directory as its messages name it
-    AnswerSource m_answers;
     bool m_euroDefault = false;
     int m_spoolType = 0;
     const SpoolTypeRow* m_spoolRow = nullptr;

@@ -50,6 +50,10 @@ public:
     virtual void showDialog() = 0;
     // Ends the modal dialog.
     virtual void closeDialog() = 0;
+    // The dialog waits for "Envoyer" or "Annuler"; and, while an upload runs, for "Annuler" alone. A
+    // window needs nothing here (its loop waits for a click); a scripted user answers now.
+    virtual void awaitUser() {}
+    virtual void awaitCancelDuringUpload() {}
 };
 
 // The test-file dialog's window: a text saying what is sent, progress, status line and Cancel.

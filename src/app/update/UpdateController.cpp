@@ -11,12 +11,6 @@
 
 namespace bv {
 
-namespace {
-
-const char* const AnswerCancel = "cancel";
-
-} // namespace
-
 UpdateController::UpdateController(UpdateView& view, UpdateDependencies dependencies)
     : m_view(view), m_deps(std::move(dependencies)), m_installerFile(installerFile(m_deps.temporaryDirectory))
 {}
@@ -92,11 +86,6 @@ void UpdateController::progressReported(int percent)
     if (!m_downloading)
         return;
     m_view.setProgress(percent);
-    if (m_answers && !m_answerTaken) {
-        m_answerTaken = true;
-        if (m_answers([](const std::string& answer) { return answer == AnswerCancel; }))
-            cancel();
-    }
 }
 
 void UpdateController::downloadCompleted()

@@ -55,9 +55,6 @@ enum class UpdateOutcome
 class UpdateController
 {
 public:
-    // Unattended runs: hands out the next answer that `fits` accepts, nullopt when none fits.
-    using AnswerSource = std::function<std::optional<std::string>(const std::function<bool(const std::string&)>&)>;
-
     UpdateController(UpdateView& view, UpdateDependencies dependencies);
     ~UpdateController();
     UpdateController(const UpdateController&) = delete;
@@ -66,10 +63,6 @@ public:
     // Temporary directory + "bv_setup.exe".
     static std::string installerFile(const std::string& temporaryDirectory);
     const std::string& installerFile() const { return m_installerFile; }
-
-    // Unattended: once the download runs, the answer "cancel" presses Cancel; any other answer is
-    // left for the install question.
-    void setAnswerSource(AnswerSource answers) { m_answers = std::move(answers); }
 
     // When the dialog opens: starts the download. A second start while one runs is ignored.
     void start(const std::string& updateAddress);
@@ -89,8 +82,6 @@ private:
     UpdateView& m_view;
     UpdateDependencies m_deps;
     std::string m_installerFile;
-    AnswerSource m_answers;
-    bool m_answerTaken = false;
     bool m_downloading = false;
     UpdateOutcome m_outcome = UpdateOutcome::Running;
     // The download's handshakes: start (initially set), finish, cancel and stopped.

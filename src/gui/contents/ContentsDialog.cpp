@@ -1,8 +1,8 @@
 #include "gui/contents/ContentsDialog.h"
 
-#include "app/contents/ContentsAnswers.h"
 #include "app/contents/ContentsTexts.h"
 #include "app/contents/FileAttachments.h"
+#include "app/unattended/ContentsTranscript.h"
 #include "billing/attachments/AttachmentTexts.h"
 #include "gui/grid/GridWidget.h"
 #include "gui/grid/TableModel.h"
@@ -16,6 +16,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <optional>
 
 static void initContentsIconResources()
 {
@@ -38,15 +40,6 @@ constexpr int GridHeight = 360;
 // "Auswahl der Anlage": one of several images of an invoice.
 std::optional<std::size_t> chooseAmong(const std::vector<AttachmentReference>& references, QWidget* parent)
 {
-    if (DialogTranscript::unattended()) {
-        DialogTranscript transcript(attachmenttext::ChooseTitle);
-        const auto answer =
-            transcript.takeAnswer([](const std::string& a) { return parseAttachmentChoice(a).has_value(); });
-        const auto chosen = answer ? parseAttachmentChoice(*answer) : std::nullopt;
-        const bool ok = chosen && *chosen < references.size();
-        transcript.close(ok);
-        return ok ? chosen : std::nullopt;
-    }
     QDialog dialog(parent);
     dialog.setWindowTitle(attachmenttext::ChooseTitle);
     auto* layout = new QVBoxLayout(&dialog);
@@ -74,14 +67,15 @@ std::optional<std::size_t> chooseAmong(const std::vector<AttachmentReference>& r
 class QtContentsDialogs : public ContentsDialogs
 {
 public:
-    QtContentsDialogs(ProfileStore& profile, MessageBoxes& boxes, std::string caption)
-        : m_profile(profile), m_boxes(boxes), m_caption(std::move(caption))
+    QtContentsDialogs(ProfileStore& profile, MessageBoxes& boxes, std::string caption, ScriptedUser* scriptedUser)
+        : m_profile(profile), m_boxes(boxes), m_caption(std::move(caption)), m_scriptedUser(scriptedUser)
     {}
     void setParent(QWidget* parent) { m_parent = parent; }
 
     bool runReceipt(AttachmentEntry& entry, ReceiptMode mode, const PartnerLabList& labs) override
     {
-        return runReceiptDialog(m_profile, m_boxes, m_caption, entry, static_cast<int>(mode), labs, m_parent);
+        return runReceiptDialog(m_profile, m_boxes, m_caption, entry, static_cast<int>(mode), labs, m_parent,
+                                m_scriptedUser);
     }
     std::optional<std::size_t> chooseAttachment(const std::vector<AttachmentReference>& references) override
     {
@@ -92,6 +86,7 @@ private:
     ProfileStore& m_profile;
     MessageBoxes& m_boxes;
     std::string m_caption;
+    ScriptedUser* m_scriptedUser;
     QWidget* m_parent = nullptr;
 };
 
@@ -197,13 +192,15 @@ void printTable(QPrinter& printer, const TableDescription& table, const std::str
 }
 
 ContentsDialog::ContentsDialog(ContentsDialogs& dialogs, ContentsDependencies dependencies, CAbrechnungsDatei& file,
-                               ContentsView variant, PartnerLabList labs, QWidget* parent)
+                               ContentsView variant, PartnerLabList labs, QWidget* parent,
+                               const ViewDecoration<ContentsWindow>& decoration)
     : QDialog(parent)
 {
     setObjectName("contentsDialog");
     setWindowTitle(t::Title);
-    m_controller = std::make_unique<ContentsController>(*this, dialogs, std::move(dependencies), file, variant,
-                                                        std::move(labs), false);
+    m_controller =
+        std::make_unique<ContentsController>(decoratedView(decoration, static_cast<ContentsWindow&>(*this)), dialogs,
+                                             std::move(dependencies), file, variant, std::move(labs), false);
     ContentsController* c = m_controller.get();
 
     m_grid = new GridWidget(this);
@@ -239,45 +236,9 @@ ContentsDialog::~ContentsDialog() = default;
 
 bool ContentsDialog::run()
 {
-    if (DialogTranscript::unattended())
-        m_transcript.emplace(t::Title);
     m_controller->open();
-    if (m_controller->closed()) {
-        // The dialog ended while it opened.
-    } else if (m_transcript) {
-        while (!m_controller->closed()) {
-            const auto answer =
-                m_transcript->takeAnswer([](const std::string& a) { return parseContentsAnswer(a).has_value(); });
-            const auto parsed = answer ? parseContentsAnswer(*answer) : std::nullopt;
-            if (!parsed) {
-                m_controller->cancel();
-                break;
-            }
-            using enum ContentsAnswer::Action;
-            switch (parsed->action) {
-            case Edit:
-                m_controller->edit(parsed->value);
-                break;
-            case Print:
-                m_pdfPath = parsed->value;
-                m_controller->print();
-                m_pdfPath.clear();
-                break;
-            case Ok:
-                m_controller->ok();
-                break;
-            case Cancel:
-                m_controller->cancel();
-                break;
-            }
-        }
-    } else {
+    if (!m_controller->closed())
         exec();
-    }
-    if (m_transcript) {
-        m_transcript->field("Vollständig", m_controller->complete() ? "1" : "0");
-        m_transcript->close(m_controller->closedWithOk());
-    }
     return m_controller->closedWithOk();
 }
 
@@ -301,16 +262,18 @@ void ContentsDialog::setFootnote(const std::string& text)
 void ContentsDialog::print(const std::string& title, const std::string& footnote)
 {
     QPrinter printer(QPrinter::HighResolution);
-    if (!m_pdfPath.empty()) {
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(qs(m_pdfPath));
-    } else if (m_transcript) {
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted)
         return;
-    } else {
-        QPrintDialog dialog(&printer, this);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-    }
+    printer.setDocName(qs(title));
+    printTable(printer, m_grid->tableModel().description(), title, footnote);
+}
+
+void ContentsDialog::printToFile(const std::string& path, const std::string& title, const std::string& footnote)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(qs(path));
     printer.setDocName(qs(title));
     printTable(printer, m_grid->tableModel().description(), title, footnote);
 }
@@ -330,14 +293,25 @@ void ContentsDialog::reject()
 }
 
 bool runContentsDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, CAbrechnungsDatei& file,
-                       ContentsView variant, const PartnerLabList& labs, QWidget* parent)
+                       ContentsView variant, const PartnerLabList& labs, QWidget* parent, ScriptedUser* scriptedUser)
 {
     FileAttachments attachments(file);
-    QtContentsDialogs dialogs(profile, boxes, caption);
+    QtContentsDialogs qtDialogs(profile, boxes, caption, scriptedUser);
+    ContentsDialogs* dialogs = &qtDialogs;
+    std::optional<ContentsDialogsTranscript> dialogsTranscript;
+    std::optional<ContentsTranscript> transcript;
+    ViewDecoration<ContentsWindow> decoration;
+    if (scriptedUser) {
+        dialogs = &dialogsTranscript.emplace(*scriptedUser, qtDialogs);
+        transcript.emplace(*scriptedUser);
+        decoration = [&transcript](ContentsWindow& window) -> ContentsWindow& { return transcript->wrap(window); };
+    }
     ContentsDependencies deps(profile, boxes, attachments);
     deps.caption = caption;
-    ContentsDialog dialog(dialogs, deps, file, variant, labs, parent);
-    dialogs.setParent(&dialog);
+    ContentsDialog dialog(*dialogs, deps, file, variant, labs, parent, decoration);
+    qtDialogs.setParent(&dialog);
+    if (transcript)
+        return transcript->run(dialog.controller());
     return dialog.run();
 }
 

@@ -3,6 +3,7 @@
 #include "app/core/ClientApp.h"
 #include "app/core/CommandLine.h"
 #include "app/core/Startup.h"
+#include "app/unattended/ScriptedUser.h"
 #include "gui/core/DesktopIntegration.h"
 #include "gui/core/QtMessageBoxes.h"
 #include "gui/core/QtStartupShell.h"
@@ -27,7 +28,10 @@ int runClient(int argc, char* argv[], Edition edition)
     // The arguments as given, before Qt takes out the options it knows.
     const std::vector<std::string> arguments(argv + 1, argv + argc);
 
-    UnattendedSession* unattended = UnattendedSession::fromEnvironment();
+    // Unattended or not is decided here, once: the session and its scripted user are handed to every
+    // dialog through the application object.
+    const std::unique_ptr<UnattendedSession> unattended = UnattendedSession::fromEnvironment();
+    std::unique_ptr<ScriptedUser> scriptedUser;
     if (unattended)
         qputenv("QT_QPA_PLATFORM", "offscreen"); // nothing is shown in an unattended run
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
@@ -39,15 +43,18 @@ int runClient(int argc, char* argv[], Edition edition)
     desktop::installApplicationIcon();
 
     std::unique_ptr<MessageBoxes> boxes;
-    if (unattended)
+    if (unattended) {
         boxes = std::make_unique<UnattendedMessageBoxes>(*unattended);
-    else
+        scriptedUser = std::make_unique<ScriptedUser>(*unattended);
+    } else {
         boxes = std::make_unique<QtMessageBoxes>();
+    }
 
     auto registry = Registry::fromEnvironment();
     NetworkProbe networkProbe;
     DialUp dialUp;
-    ClientApp app(*registry, *boxes, CommandLine::parse(arguments), process::executablePath(), networkProbe, dialUp);
+    ClientApp app(*registry, *boxes, CommandLine::parse(arguments), process::executablePath(), networkProbe, dialUp,
+                  scriptedUser.get());
     app.setEdition(std::move(edition));
     QtStartupShell shell;
     return runStartup(app, shell);

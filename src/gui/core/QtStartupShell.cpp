@@ -13,10 +13,7 @@ namespace bv {
 
 void QtStartupShell::runSetupDialog(ClientApp& app)
 {
-    files::DriveProbe drives;
-    SetupController controller(app.profile(), drives);
-    SetupDialog dialog(controller);
-    dialog.exec();
+    bv::runSetupDialog(app);
 }
 
 void QtStartupShell::runMainWindow(ClientApp& app, const std::string& startRequest, CInstanceChecker& checker)

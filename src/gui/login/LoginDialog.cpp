@@ -18,7 +18,8 @@ const char* const CancelText = "Annuler";
 
 } // namespace
 
-LoginDialog::LoginDialog(const QString& title, LoginDependencies dependencies, QWidget* parent)
+LoginDialog::LoginDialog(const QString& title, LoginDependencies dependencies, QWidget* parent,
+                         const ViewDecoration<LoginView>& decoration)
     : QDialog(parent), m_user(new QLineEdit(this)), m_password(new QLineEdit(this)),
       m_ok(new QPushButton(QString::fromUtf8(OkText), this)),
       m_cancel(new QPushButton(QString::fromUtf8(CancelText), this))
@@ -48,7 +49,8 @@ LoginDialog::LoginDialog(const QString& title, LoginDependencies dependencies, Q
     layout->addLayout(form);
     layout->addWidget(buttons);
 
-    m_controller = std::make_unique<LoginController>(*this, std::move(dependencies));
+    m_controller = std::make_unique<LoginController>(decoratedView(decoration, static_cast<LoginView&>(*this)),
+                                                     std::move(dependencies));
     connect(m_ok, &QPushButton::clicked, this, [this] { m_controller->ok(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_controller->cancel(); });
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/ViewDecoration.h"
 #include "app/login/LoginController.h"
 #include "app/login/LoginView.h"
 
@@ -17,7 +18,9 @@ namespace bv {
 class LoginDialog : public QDialog, public LoginView
 {
 public:
-    LoginDialog(const QString& title, LoginDependencies dependencies, QWidget* parent = nullptr);
+    // `decoration` wraps the view the controller is given (an unattended run's transcript).
+    LoginDialog(const QString& title, LoginDependencies dependencies, QWidget* parent = nullptr,
+                const ViewDecoration<LoginView>& decoration = {});
     ~LoginDialog() override;
 
     LoginController& controller() { return *m_controller; }

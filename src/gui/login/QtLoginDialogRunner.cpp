@@ -2,12 +2,14 @@
 
 #include "app/core/ClientApp.h"
 #include "app/login/LoginSetup.h"
-#include "gui/core/DialogTranscript.h"
+#include "app/unattended/LoginTranscript.h"
+#include "gui/core/DialogLoop.h"
 #include "gui/login/BrowserVersion.h"
 #include "gui/login/LoginDialog.h"
 
-#include <QEventLoop>
 #include <QTimer>
+
+#include <optional>
 
 namespace bv {
 
@@ -18,22 +20,20 @@ QtLoginDialogRunner::QtLoginDialogRunner(ClientApp& app, UiDispatcher& dispatche
 LoginDialogResult QtLoginDialogRunner::runLoginDialog()
 {
     const std::string title = m_app.windowTitle();
-    DialogTranscript transcript(title);
+    std::optional<LoginTranscript> transcript;
+    ViewDecoration<LoginView> decoration;
+    if (ScriptedUser* user = m_app.scriptedUser()) {
+        transcript.emplace(*user, title);
+        decoration = [&transcript](LoginView& window) -> LoginView& { return transcript->wrap(window); };
+    }
     LoginDialog dialog(QString::fromStdString(title), loginDependencies(m_app, m_dispatcher, browserVersionText()),
-                       m_parent);
+                       m_parent, decoration);
+    if (transcript)
+        transcript->attach(dialog.controller());
     // The controller starts once the dialog's loop runs, so that an answer that closes the dialog at
     // once ends a running loop.
     QTimer::singleShot(0, &dialog, [&dialog] { dialog.controller().start(); });
-    if (transcript.active()) {
-        dialog.controller().setAnswerSource(
-            [&transcript](const std::function<bool(const std::string&)>& fits) { return transcript.takeAnswer(fits); });
-        QEventLoop loop;
-        QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    } else {
-        dialog.exec();
-    }
-    transcript.close(dialog.loginResult() == LoginDialogResult::LoggedIn);
+    runDialogLoop(dialog, transcript.has_value());
     return dialog.loginResult();
 }
 

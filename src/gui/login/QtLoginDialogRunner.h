@@ -9,8 +9,8 @@ namespace bv {
 class ClientApp;
 class UiDispatcher;
 
-// Runs the Qt login dialog modally. In an unattended run the dialog is created but not shown: it
-// writes its transcript lines and takes its answers ("login<TAB>user<TAB>password" or "cancel").
+// Runs the Qt login dialog modally. In an unattended run the dialog is created but not shown: its
+// transcript decorator writes the lines and answers for the user.
 class QtLoginDialogRunner : public LoginDialogRunner
 {
 public:

@@ -2,7 +2,6 @@
 
 #include "app/core/AppInfo.h"
 #include "app/main/MainWindowTexts.h"
-#include "gui/core/DialogTranscript.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -26,12 +25,6 @@ InfoDialog::InfoDialog(QWidget* parent) : QDialog(parent)
 
 void InfoDialog::run()
 {
-    DialogTranscript transcript(mainwindowtext::InfoTitle);
-    if (transcript.active()) {
-        transcript.field(mainwindowtext::InfoTitle, appinfo::ProgramTitle);
-        transcript.close(true);
-        return;
-    }
     exec();
 }
 

@@ -10,7 +10,7 @@ class InfoDialog : public QDialog
 public:
     explicit InfoDialog(QWidget* parent = nullptr);
 
-    // Runs it modally; an unattended run only writes its open and close lines.
+    // Runs it modally.
     void run();
 };
 

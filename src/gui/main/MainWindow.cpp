@@ -2,7 +2,6 @@
 
 #include "app/main/MainWindowController.h"
 #include "app/main/MainWindowTexts.h"
-#include "gui/core/DialogTranscript.h"
 #include "gui/core/Screenshot.h"
 #include "gui/main/BrowserPage.h"
 #include "gui/main/PopupWindow.h"
@@ -27,10 +26,7 @@ namespace bv {
 
 namespace {
 
-// Transcript label of a loaded page, and the answer that closes the window in an unattended run.
-const char* const PageField = "page";
 constexpr int ScreenshotDelayMs = 700;
-const char* const CloseAnswer = "close";
 
 QUrl toUrl(const std::string& address)
 {
@@ -46,7 +42,6 @@ MainWindow::MainWindow(const QString& title, PopupShapeSource popupShape, QWidge
     setWindowTitle(title);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
-    m_transcript = std::make_unique<DialogTranscript>(title.toStdString());
 
     m_menuBar = new QMenuBar(this);
     m_menuBar->setObjectName(QStringLiteral("windowMenuBar"));
@@ -131,6 +126,7 @@ QWebEnginePage* MainWindow::openPopup()
     auto* popup = new PopupWindow(m_profile, m_channel, m_popupShape(), this);
     connectPage(popup->page());
     m_popups.emplace_back(popup);
+    emit popupOpened(popup);
     popup->show();
     return popup->page();
 }
@@ -150,26 +146,25 @@ void MainWindow::onLoadingChanged(const QWebEngineLoadingInfo& loading)
         return;
     const QUrl url = loading.url();
     emit pageLoaded(url, loading.status() == QWebEngineLoadingInfo::LoadSucceededStatus);
-    if (!m_transcript->active() || m_ended)
+    if (m_ended)
         return;
-    m_transcript->field(PageField, url.toString().toStdString());
+    emit pageShown(url.toString());
     const int number = ++m_pagesLoaded;
-    const auto answerAfterPage = [this, number] {
-        // A page that loads behind a dialog of this window (the send dialog opened by the page itself),
-        // or one that a later page has replaced, is not where the run waits for the user.
-        if (m_ended || m_navigating || number != m_pagesLoaded || (m_controller && m_controller->dialogRunning()))
+    const auto settled = [this, number] {
+        // A page that a later page has replaced, or one whose successor is loading, is not where the
+        // user is.
+        if (m_ended || m_navigating || number != m_pagesLoaded)
             return;
-        if (m_transcript->takeAnswer([](const std::string& answer) { return answer == CloseAnswer; }) && m_controller)
-            m_controller->onCloseCommand();
+        emit pageSettled();
     };
     if (!screenshotsWanted()) {
-        answerAfterPage();
+        settled();
         return;
     }
     // Give the page a moment to paint before its picture is taken.
-    QTimer::singleShot(ScreenshotDelayMs, this, [this, number, answerAfterPage] {
+    QTimer::singleShot(ScreenshotDelayMs, this, [this, number, settled] {
         saveScreenshot(this, "main-window-" + std::to_string(number));
-        answerAfterPage();
+        settled();
     });
 }
 
@@ -208,7 +203,6 @@ void MainWindow::endWindow()
     if (m_ended)
         return;
     m_ended = true;
-    m_transcript->close(m_controller && m_controller->logoutRequested());
     QDialog::done(QDialog::Rejected);
 }
 

@@ -22,7 +22,6 @@ class QWebEngineView;
 namespace bv {
 
 class BrowserPage;
-class DialogTranscript;
 class MainWindowController;
 
 // The main window: filled by the embedded browser that shows the billing centre's web application,
@@ -43,9 +42,7 @@ public:
 
     void attach(MainWindowController* controller) { m_controller = controller; }
 
-    // Runs the window modally until it ended. In an unattended run the window writes its DIALOG
-    // lines and one "FIELD<TAB>page<TAB><address>" line per page it finished loading; an answer
-    // "close" waiting after such a page closes the window.
+    // Runs the window modally until it ended.
     void run();
 
     QWebEngineView* browser() const { return m_view; }
@@ -73,6 +70,12 @@ public:
 signals:
     // A page finished loading, or failed to (the main browser only).
     void pageLoaded(const QUrl& url, bool ok);
+    // A page finished loading while the window had not ended; later, when it is still the page shown
+    // and nothing loads (with BVALS_SCREENSHOT_DIR set, once its picture was taken), it settled.
+    void pageShown(const QString& url);
+    void pageSettled();
+    // A page opened a popup window.
+    void popupOpened(PopupWindow* popup);
     // A page command reached the window (before the controller decided on it).
     void statusTextReceived(const QString& pageUrl, const QString& text);
 
@@ -96,7 +99,6 @@ private:
     QWebEngineView* m_view = nullptr;
     BrowserPage* m_page = nullptr;
     std::vector<QPointer<PopupWindow>> m_popups;
-    std::unique_ptr<DialogTranscript> m_transcript;
     bool m_ended = false;
     int m_pagesLoaded = 0;     // pages loaded so far; names the demo's pictures
     bool m_navigating = false; // a page is loading

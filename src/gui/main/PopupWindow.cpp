@@ -1,7 +1,6 @@
 #include "gui/main/PopupWindow.h"
 
 #include "app/main/MainWindowTexts.h"
-#include "gui/core/DialogTranscript.h"
 #include "gui/main/BrowserPage.h"
 
 #include <QVBoxLayout>
@@ -30,7 +29,6 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile, const StatusTextChannel& ch
     setObjectName(QStringLiteral("popupWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(mainwindowtext::PopupTitle));
-    m_transcript = std::make_unique<DialogTranscript>(mainwindowtext::PopupTitle);
 
     m_view = new QWebEngineView(this);
     m_view->setObjectName(QStringLiteral("popupBrowser"));
@@ -51,10 +49,7 @@ PopupWindow::PopupWindow(QWebEngineProfile* profile, const StatusTextChannel& ch
     }
 }
 
-PopupWindow::~PopupWindow()
-{
-    m_transcript->close(true);
-}
+PopupWindow::~PopupWindow() = default;
 
 QSize PopupWindow::clientSize(const PopupShape& shape)
 {

@@ -10,7 +10,6 @@ class QWebEngineView;
 namespace bv {
 
 class BrowserPage;
-class DialogTranscript;
 class StatusTextChannel;
 
 // Size and resizability of the next popup, as the page command BV_POPUPPROP last set them.
@@ -40,7 +39,6 @@ public:
 private:
     QWebEngineView* m_view;
     BrowserPage* m_page;
-    std::unique_ptr<DialogTranscript> m_transcript;
 };
 
 } // namespace bv

@@ -25,10 +25,7 @@ void QtMainWindowDialogs::runTestFileDialog()
 
 void QtMainWindowDialogs::runSetupDialog()
 {
-    files::DriveProbe drives;
-    SetupController controller(m_app.profile(), drives);
-    SetupDialog dialog(controller, m_parent);
-    dialog.exec();
+    bv::runSetupDialog(m_app, m_parent);
 }
 
 void QtMainWindowDialogs::runUpdate(const std::string& updateAddress)

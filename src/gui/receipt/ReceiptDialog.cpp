@@ -1,6 +1,7 @@
 #include "gui/receipt/ReceiptDialog.h"
 
 #include "app/receipt/ReceiptTexts.h"
+#include "app/unattended/ReceiptTranscript.h"
 #include "config/CompanyWord.h"
 #include "gui/imaging/MagickImageDocument.h"
 #include "gui/scanning/SaneScanner.h"
@@ -41,13 +42,14 @@ constexpr int MinHeight = 550;
 } // namespace
 
 ReceiptDialog::ReceiptDialog(ReceiptDependencies dependencies, AttachmentEntry& entry, int mode, PartnerLabList labs,
-                             QWidget* parent)
+                             QWidget* parent, const ViewDecoration<ReceiptView>& decoration)
     : QDialog(parent)
 {
     setObjectName("receiptDialog");
     setWindowTitle(t::Title);
     setMinimumSize(MinWidth, MinHeight);
-    m_controller = std::make_unique<ReceiptController>(*this, std::move(dependencies), entry, mode, std::move(labs));
+    m_controller = std::make_unique<ReceiptController>(decoratedView(decoration, static_cast<ReceiptView&>(*this)),
+                                                       std::move(dependencies), entry, mode, std::move(labs));
     ReceiptController* c = m_controller.get();
 
     auto* controls = new QVBoxLayout;
@@ -158,22 +160,9 @@ QPushButton* ReceiptDialog::addButton(ReceiptButton id, const char* objectName, 
 
 bool ReceiptDialog::run()
 {
-    if (DialogTranscript::unattended())
-        m_transcript.emplace(t::Title);
     m_controller->open();
-    if (m_controller->closed()) {
-        // The dialog ended while it opened (no TmpDir).
-    } else if (m_transcript) {
-        m_controller->runAnswers(
-            [this](const std::function<bool(const std::string&)>& fits) { return m_transcript->takeAnswer(fits); });
-    } else {
+    if (!m_controller->closed())
         exec();
-    }
-    if (m_transcript) {
-        m_transcript->field(t::ReceiptCheck, m_controller->receiptFlag() ? "1" : "0");
-        m_transcript->field("Seiten", std::to_string(m_controller->pageCount()));
-        m_transcript->close(m_controller->closedWithOk());
-    }
     return m_controller->closedWithOk();
 }
 
@@ -312,8 +301,6 @@ int ReceiptDialog::imageAreaHeight() const
 std::optional<std::size_t> ReceiptDialog::chooseSource(const std::vector<ScannerSource>& sources,
                                                        const std::string& current)
 {
-    if (m_transcript)
-        return std::nullopt;
     QStringList items;
     int currentIndex = 0;
     for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -330,8 +317,6 @@ std::optional<std::size_t> ReceiptDialog::chooseSource(const std::vector<Scanner
 
 std::optional<std::string> ReceiptDialog::chooseTiffFile()
 {
-    if (m_transcript)
-        return std::nullopt;
     const QString path = QFileDialog::getOpenFileName(this, QString(), QString(), t::TiffFilter);
     if (path.isEmpty())
         return std::nullopt;
@@ -379,14 +364,22 @@ void ReceiptDialog::reject()
 }
 
 bool runReceiptDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, AttachmentEntry& entry,
-                      int mode, const PartnerLabList& labs, QWidget* parent)
+                      int mode, const PartnerLabList& labs, QWidget* parent, ScriptedUser* scriptedUser)
 {
     MagickImageDocument document;
     SaneScanner scanner;
     ReceiptDependencies deps(profile, boxes, document, scanner);
     deps.caption = caption;
     deps.identity = {t::Title, "bvals_cl", t::Title, CompanyWord};
-    ReceiptDialog dialog(deps, entry, mode, labs, parent);
+    std::optional<ReceiptTranscript> transcript;
+    ViewDecoration<ReceiptView> decoration;
+    if (scriptedUser) {
+        transcript.emplace(*scriptedUser);
+        decoration = [&transcript](ReceiptView& window) -> ReceiptView& { return transcript->wrap(window); };
+    }
+    ReceiptDialog dialog(deps, entry, mode, labs, parent, decoration);
+    if (transcript)
+        return transcript->run(dialog.controller());
     return dialog.run();
 }
 

@@ -2,7 +2,7 @@
 
 #include "app/receipt/ReceiptController.h"
 #include "app/receipt/ReceiptView.h"
-#include "gui/core/DialogTranscript.h"
+#include "app/core/ViewDecoration.h"
 
 #include <QDialog>
 
@@ -22,19 +22,20 @@ class QPushButton;
 
 namespace bv {
 
+class ScriptedUser;
+
 // The receipt dialog "Beleg": the scanned page in a zoomable view beside the scanning, paging and
-// partner-billing controls. It only draws; its ReceiptController decides. In an unattended run it is
-// not shown: the answers of docs/ARCHITECTURE.md press its buttons.
+// partner-billing controls. It only draws; its ReceiptController decides.
 class ReceiptDialog : public QDialog, public ReceiptView
 {
 public:
     ReceiptDialog(ReceiptDependencies dependencies, AttachmentEntry& entry, int mode, PartnerLabList labs,
-                  QWidget* parent = nullptr);
+                  QWidget* parent = nullptr, const ViewDecoration<ReceiptView>& decoration = {});
     ~ReceiptDialog() override;
 
     ReceiptController& controller() { return *m_controller; }
 
-    // Opens the dialog and runs it modally (or through the unattended answers); true after OK.
+    // Opens the dialog and runs it modally; true after OK.
     bool run();
 
     void setTitle(const std::string& title) override;
@@ -88,13 +89,14 @@ private:
     QGraphicsScene* m_scene;
     QGraphicsPixmapItem* m_pixmap;
     std::unique_ptr<ReceiptController> m_controller;
-    std::optional<DialogTranscript> m_transcript;
     bool m_closing = false;
 };
 
 // Runs the receipt dialog for one entry with the image document and scanner of this machine
-// (ImageMagick and SANE); true after OK.
+// (ImageMagick and SANE); true after OK. With a scripted user the dialog is not shown: its transcript
+// decorator answers.
 bool runReceiptDialog(ProfileStore& profile, MessageBoxes& boxes, const std::string& caption, AttachmentEntry& entry,
-                      int mode, const PartnerLabList& labs, QWidget* parent = nullptr);
+                      int mode, const PartnerLabList& labs, QWidget* parent = nullptr,
+                      ScriptedUser* scriptedUser = nullptr);
 
 } // namespace bv

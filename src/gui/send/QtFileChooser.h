@@ -6,22 +6,15 @@ class QWidget;
 
 namespace bv {
 
-class DialogTranscript;
-
-// The file-open chooser drawn by QFileDialog. In an unattended run it shows nothing and takes the
-// answer "file<TAB>path" from the transcript instead; no such answer cancels.
+// The file-open chooser drawn by QFileDialog.
 class QtFileChooser : public FileChooser
 {
 public:
-    QtFileChooser(QWidget* parent, DialogTranscript* transcript) : m_parent(parent), m_transcript(transcript) {}
+    explicit QtFileChooser(QWidget* parent) : m_parent(parent) {}
     std::optional<std::string> chooseFile(const std::string& title, const std::string& startDirectory) override;
-
-    // The path of a "file<TAB>path" answer; nullopt for any other answer.
-    static std::optional<std::string> answeredPath(const std::string& answer);
 
 private:
     QWidget* m_parent;
-    DialogTranscript* m_transcript;
 };
 
 } // namespace bv

@@ -6,7 +6,7 @@ namespace bv {
 
 bool QtSendDialogs::runContents(CAbrechnungsDatei& file, ContentsView variant, const PartnerLabList& labs)
 {
-    return runContentsDialog(m_profile, m_boxes, m_caption, file, variant, labs, m_window);
+    return runContentsDialog(m_profile, m_boxes, m_caption, file, variant, labs, m_window, m_scriptedUser);
 }
 
 } // namespace bv

@@ -3,7 +3,6 @@
 #include "app/send/SendTexts.h"
 #include "gui/core/Screenshot.h"
 
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -42,7 +41,8 @@ QString qs(const std::string& text)
 
 } // namespace
 
-SendDialog::SendDialog(SendDialogDependencies dependencies, const SendDialogMode& mode, QWidget* parent)
+SendDialog::SendDialog(SendDialogDependencies dependencies, const SendDialogMode& mode, QWidget* parent,
+                       const ViewDecoration<SendDialogView>& decoration)
     : QDialog(parent), m_progressGroup(new QWidget(this)), m_progressBar(new QProgressBar(m_progressGroup)),
       m_statusLine(new QLabel(m_progressGroup)), m_connectionIndicator(new QLabel(this)),
       m_send(new QPushButton(QString::fromUtf8(sendtext::SendButton), this)),
@@ -107,7 +107,8 @@ SendDialog::SendDialog(SendDialogDependencies dependencies, const SendDialogMode
     layout->addWidget(m_progressGroup);
     layout->addLayout(buttons);
 
-    m_controller = std::make_unique<SendDialogController>(*this, std::move(dependencies), mode);
+    m_controller = std::make_unique<SendDialogController>(
+        decoratedView(decoration, static_cast<SendDialogView&>(*this)), std::move(dependencies), mode);
     connect(m_send, &QPushButton::clicked, this, [this] { m_controller->send(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_controller->cancel(); });
     connect(m_contents, &QPushButton::clicked, this, [this] { m_controller->showContents(); });
@@ -121,26 +122,14 @@ SendDialog::~SendDialog()
 
 void SendDialog::start()
 {
-    if (DialogTranscript::unattended()) {
-        m_controller->setAnswerSource([this](const std::function<bool(const std::string&)>& fits) {
-            return m_transcript ? m_transcript->takeAnswer(fits) : std::nullopt;
-        });
-    }
     m_controller->open();
 }
 
 void SendDialog::run()
 {
     start();
-    if (m_finished)
-        return;
-    if (DialogTranscript::unattended()) {
-        QEventLoop loop;
-        connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    } else {
+    if (!m_finished)
         exec();
-    }
 }
 
 void SendDialog::setFieldLabel(SendField field, const std::string& label)
@@ -210,35 +199,15 @@ void SendDialog::setStatusText(const std::string& text)
 
 void SendDialog::showDialog()
 {
-    if (DialogTranscript::unattended()) {
-        // Nothing is shown in an unattended run: the transcript tells what the dialog shows.
-        m_transcript.emplace(sendtext::DialogTitle);
-        writeTranscriptFields();
-        if (screenshotsWanted()) {
-            adjustSize();
-            saveScreenshot(this, "send-dialog");
-        }
-        return;
-    }
     adjustSize();
     show();
-}
-
-void SendDialog::writeTranscriptFields()
-{
-    for (const FieldLayout& layout : Fields) {
-        const FieldWidgets& widgets = m_fields.at(layout.field);
-        if (layout.field == SendField::FileSize || widgets.text->isHidden())
-            continue;
-        m_transcript->field(widgets.label->text().toStdString(), widgets.text->text().toStdString());
-    }
+    if (screenshotsWanted())
+        saveScreenshot(this, "send-dialog");
 }
 
 void SendDialog::closeDialog()
 {
     m_finished = true;
-    if (m_transcript)
-        m_transcript->close(m_controller && m_controller->transmissionConfirmed());
     done(m_controller && m_controller->transmissionConfirmed() ? QDialog::Accepted : QDialog::Rejected);
 }
 

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "app/core/ViewDecoration.h"
 #include "app/send/SendDialogController.h"
 #include "app/send/SendDialogView.h"
-#include "gui/core/DialogTranscript.h"
 
 #include <QDialog>
 
 #include <map>
 #include <memory>
-#include <optional>
 
 class QLabel;
 class QProgressBar;
@@ -18,12 +17,13 @@ namespace bv {
 
 // The send dialog "Envoyer la facture": the fields of the billing file, the progress of the upload
 // and the buttons "Envoyer", "Annuler" and "Contenu du fichier" on a white background. It only
-// draws; its SendDialogController decides. In an unattended run it is not shown: it writes its
-// transcript lines and takes the answers "send" and "cancel".
+// draws; its SendDialogController decides.
 class SendDialog : public QDialog, public SendDialogView
 {
 public:
-    SendDialog(SendDialogDependencies dependencies, const SendDialogMode& mode, QWidget* parent = nullptr);
+    // `decoration` wraps the view the controller is given (an unattended run's transcript).
+    SendDialog(SendDialogDependencies dependencies, const SendDialogMode& mode, QWidget* parent = nullptr,
+               const ViewDecoration<SendDialogView>& decoration = {});
     ~SendDialog() override;
 
     SendDialogController& controller() { return *m_controller; }
@@ -54,7 +54,6 @@ private:
         QLabel* text;
     };
     QPushButton* buttonFor(SendButton button) const;
-    void writeTranscriptFields();
 
     std::map<SendField, FieldWidgets> m_fields;
     QWidget* m_progressGroup;
@@ -65,7 +64,6 @@ private:
     QPushButton* m_cancel;
     QPushButton* m_contents;
     std::unique_ptr<SendDialogController> m_controller;
-    std::optional<DialogTranscript> m_transcript;
     bool m_finished = false;
 };
 

@@ -4,7 +4,8 @@
 #include "app/login/LoginSetup.h"
 #include "app/send/SendSetup.h"
 #include "app/send/SendTexts.h"
-#include "gui/core/DialogTranscript.h"
+#include "app/unattended/SendTranscript.h"
+#include "gui/core/DialogLoop.h"
 #include "gui/core/QtDispatcher.h"
 #include "gui/login/QtLoginDialogRunner.h"
 #include "gui/send/QtFileChooser.h"
@@ -14,6 +15,7 @@
 #include "gui/send/TestFileDialog.h"
 #include "platform/Files.h"
 
+#include <optional>
 #include <utility>
 
 namespace bv {
@@ -25,11 +27,19 @@ std::string runSendDialog(ClientApp& app, const SendDialogMode& mode, UploadStar
     LoginService login = makeLoginService(app, loginRunner);
     QtKeepAliveTimer timer;
     files::RemovableProbe removableProbe;
-    QtSendDialogs dialogs(app.profile(), app.boxes(), sendtext::Caption);
+    std::optional<SendTranscript> transcript;
+    ViewDecoration<SendDialogView> decoration;
+    if (ScriptedUser* user = app.scriptedUser()) {
+        transcript.emplace(*user, dispatcher);
+        decoration = [&transcript](SendDialogView& window) -> SendDialogView& { return transcript->wrap(window); };
+    }
+    QtSendDialogs dialogs(app.profile(), app.boxes(), sendtext::Caption, app.scriptedUser());
     SendDialogDependencies deps = sendDialogDependencies(app, login, starter, dispatcher, timer, removableProbe);
     deps.dialogs = &dialogs;
-    SendDialog dialog(std::move(deps), mode, parent);
+    SendDialog dialog(std::move(deps), mode, parent, decoration);
     dialogs.setWindow(&dialog);
+    if (transcript)
+        transcript->attach(dialog.controller());
     timer.setTickHandler([&dialog] { dialog.controller().keepAliveTick(); });
     dialog.run();
     return dialog.controller().nextUrl();
@@ -38,10 +48,17 @@ std::string runSendDialog(ClientApp& app, const SendDialogMode& mode, UploadStar
 void runTestFileDialog(ClientApp& app, UploadStarter& starter, QWidget* parent)
 {
     QtDispatcher dispatcher;
-    DialogTranscript transcript(sendtext::TestFileTitle);
-    QtFileChooser chooser(parent, &transcript);
-    TestFileDialog dialog(testFileDependencies(app, starter, dispatcher, chooser), parent);
-    dialog.run();
+    std::optional<TestFileTranscript> transcript;
+    std::optional<QtFileChooser> window;
+    FileChooser* chooser = nullptr;
+    if (ScriptedUser* user = app.scriptedUser())
+        chooser = &transcript.emplace(*user, sendtext::TestFileTitle);
+    else
+        chooser = &window.emplace(parent);
+    TestFileDialog dialog(testFileDependencies(app, starter, dispatcher, *chooser), parent);
+    dialog.start();
+    if (!dialog.isFinished())
+        runDialogLoop(dialog, transcript.has_value());
 }
 
 } // namespace bv

@@ -1,9 +1,7 @@
 #include "gui/send/TestFileDialog.h"
 
 #include "app/send/SendTexts.h"
-#include "gui/core/DialogTranscript.h"
 
-#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
@@ -56,18 +54,9 @@ TestFileDialog::~TestFileDialog()
     m_controller.reset(); // waits for a running upload before the widgets go
 }
 
-void TestFileDialog::run()
+void TestFileDialog::start()
 {
     m_controller->open();
-    if (m_finished)
-        return;
-    if (DialogTranscript::unattended()) {
-        QEventLoop loop;
-        connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    } else {
-        exec();
-    }
 }
 
 void TestFileDialog::setInfoText(const std::string& text)

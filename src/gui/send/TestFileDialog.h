@@ -24,9 +24,8 @@ public:
     TestFileController& controller() { return *m_controller; }
     bool isFinished() const { return m_finished; }
 
-    // Asks for the file and starts its upload; then runs the dialog modally until it closes
-    // (unattended: without showing it).
-    void run();
+    // Asks for the file and starts its upload; its runner then runs the dialog until it closes.
+    void start();
 
     void setInfoText(const std::string& text) override;
     void setProgress(int percent) override;

@@ -1,7 +1,10 @@
 #include "gui/setup/SetupDialog.h"
 
+#include "app/core/ClientApp.h"
+#include "app/unattended/SetupTranscript.h"
+
 #include "config/ConfigTexts.h"
-#include "gui/core/DialogTranscript.h"
+#include "platform/Files.h"
 #include "platform/Text.h"
 
 #include <QCheckBox>
@@ -12,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace bv {
@@ -147,42 +149,19 @@ void SetupDialog::onBrowse()
 void SetupDialog::onAccept()
 {
     m_controller.accept(editedState());
-    if (m_transcript)
-        m_transcript->close(true);
     accept();
 }
 
-void SetupDialog::answerUnattended()
+void runSetupDialog(ClientApp& app, QWidget* parent)
 {
-    const auto answer = m_transcript->takeAnswer([](const std::string& text) {
-        if (text == "cancel")
-            return true;
-        const auto fields = split(text, '\t');
-        return fields.size() == 4 && fields[0] == "setup" && startsWith(fields[2], "useproxy ") &&
-               startsWith(fields[3], "uselan ");
-    });
-    if (!answer || *answer == "cancel") {
-        reject();
+    files::DriveProbe drives;
+    SetupController controller(app.profile(), drives);
+    if (ScriptedUser* user = app.scriptedUser()) {
+        runSetupTranscript(*user, controller);
         return;
     }
-    const auto fields = split(*answer, '\t');
-    m_directory->setChecked(true);
-    m_directoryText->setText(qs(fields[1]));
-    m_useProxy->setChecked(fields[2] == "useproxy 1");
-    m_useLan->setChecked(fields[3] == "uselan 1");
-    onAccept();
-}
-
-int SetupDialog::exec()
-{
-    DialogTranscript transcript(configtext::SetupCaption);
-    m_transcript = &transcript;
-    if (transcript.active())
-        QTimer::singleShot(0, this, &SetupDialog::answerUnattended);
-    const int result = QDialog::exec();
-    transcript.close(result == QDialog::Accepted);
-    m_transcript = nullptr;
-    return result;
+    SetupDialog dialog(controller, parent);
+    dialog.exec();
 }
 
 } // namespace bv

@@ -11,7 +11,7 @@ class QRadioButton;
 
 namespace bv {
 
-class DialogTranscript;
+class ClientApp;
 
 // The setup dialog: where the practice software leaves its billing files (drive A:, drive B: or a
 // directory) and the two connection switches. It draws what SetupController decides.
@@ -23,17 +23,12 @@ public:
     SetupDialog(SetupController& controller, QWidget* parent = nullptr);
     ~SetupDialog() override;
 
-    // Runs the dialog modally; in an unattended run it takes the answer
-    // "setup<TAB>directory<TAB>useproxy 0|1<TAB>uselan 0|1" or "cancel".
-    int exec() override;
-
     SetupState editedState() const;
 
 private:
     void onChoiceChanged();
     void onBrowse();
     void onAccept();
-    void answerUnattended();
     SetupState::Choice currentChoice() const;
 
     SetupController& m_controller;
@@ -44,7 +39,10 @@ private:
     QPushButton* m_browse;
     QCheckBox* m_useProxy;
     QCheckBox* m_useLan;
-    DialogTranscript* m_transcript = nullptr;
 };
+
+// Runs the setup dialog over the application's profile: modally, or through its transcript when a
+// scripted user answers.
+void runSetupDialog(ClientApp& app, QWidget* parent = nullptr);
 
 } // namespace bv

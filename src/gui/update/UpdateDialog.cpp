@@ -16,7 +16,8 @@ const char* const CancelText = "Annuler";
 
 } // namespace
 
-UpdateDialog::UpdateDialog(UpdateDependencies dependencies, QWidget* parent)
+UpdateDialog::UpdateDialog(UpdateDependencies dependencies, QWidget* parent,
+                           const ViewDecoration<UpdateView>& decoration)
     : QDialog(parent), m_progress(new QProgressBar(this)),
       m_text(new QLabel(QString::fromUtf8(updatetext::Explanation), this)),
       m_cancel(new QPushButton(QString::fromUtf8(CancelText), this))
@@ -45,7 +46,8 @@ UpdateDialog::UpdateDialog(UpdateDependencies dependencies, QWidget* parent)
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
 
-    m_controller = std::make_unique<UpdateController>(*this, std::move(dependencies));
+    m_controller = std::make_unique<UpdateController>(decoratedView(decoration, static_cast<UpdateView&>(*this)),
+                                                      std::move(dependencies));
     connect(m_cancel, &QPushButton::clicked, this, [this] { m_controller->cancel(); });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/core/ViewDecoration.h"
 #include "app/update/UpdateController.h"
 #include "app/update/UpdateView.h"
 
@@ -18,7 +19,9 @@ namespace bv {
 class UpdateDialog : public QDialog, public UpdateView
 {
 public:
-    explicit UpdateDialog(UpdateDependencies dependencies, QWidget* parent = nullptr);
+    // `decoration` wraps the view the controller is given (an unattended run's transcript).
+    explicit UpdateDialog(UpdateDependencies dependencies, QWidget* parent = nullptr,
+                          const ViewDecoration<UpdateView>& decoration = {});
     ~UpdateDialog() override;
 
     UpdateController& controller() { return *m_controller; }

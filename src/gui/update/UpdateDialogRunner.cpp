@@ -1,14 +1,17 @@
 #include "gui/update/UpdateDialogRunner.h"
 
+#include "app/core/ClientApp.h"
+#include "app/unattended/UpdateTranscript.h"
 #include "app/update/InstallerLauncher.h"
 #include "app/update/UpdateSetup.h"
 #include "app/update/UpdateTexts.h"
-#include "gui/core/DialogTranscript.h"
+#include "gui/core/DialogLoop.h"
 #include "gui/core/QtDispatcher.h"
 #include "gui/update/UpdateDialog.h"
 
-#include <QEventLoop>
 #include <QTimer>
+
+#include <optional>
 
 namespace bv {
 
@@ -16,28 +19,26 @@ void runUpdateDialog(ClientApp& app, const std::string& updateAddress, QWidget* 
 {
     QtDispatcher dispatcher;
     ShellInstallerLauncher launcher;
-    runUpdateDialog(updateDependencies(app, dispatcher, launcher), updateAddress, parent);
+    runUpdateDialog(updateDependencies(app, dispatcher, launcher), updateAddress, parent, app.scriptedUser());
 }
 
-UpdateOutcome runUpdateDialog(UpdateDependencies dependencies, const std::string& updateAddress, QWidget* parent)
+UpdateOutcome runUpdateDialog(UpdateDependencies dependencies, const std::string& updateAddress, QWidget* parent,
+                              ScriptedUser* scriptedUser)
 {
-    DialogTranscript transcript(updatetext::Caption);
-    UpdateDialog dialog(std::move(dependencies), parent);
+    std::optional<UpdateTranscript> transcript;
+    ViewDecoration<UpdateView> decoration;
+    if (scriptedUser) {
+        transcript.emplace(*scriptedUser, updatetext::Caption);
+        decoration = [&transcript](UpdateView& window) -> UpdateView& { return transcript->wrap(window); };
+    }
+    UpdateDialog dialog(std::move(dependencies), parent, decoration);
+    if (transcript)
+        transcript->attach(dialog.controller());
     // The download starts once the dialog's loop runs, so that its notices and an early end reach a
     // running loop.
     QTimer::singleShot(0, &dialog, [&dialog, &updateAddress] { dialog.controller().start(updateAddress); });
-    if (transcript.active()) {
-        dialog.controller().setAnswerSource(
-            [&transcript](const std::function<bool(const std::string&)>& fits) { return transcript.takeAnswer(fits); });
-        QEventLoop loop;
-        QObject::connect(&dialog, &QDialog::finished, &loop, &QEventLoop::quit);
-        loop.exec();
-    } else {
-        dialog.exec();
-    }
-    const UpdateOutcome outcome = dialog.controller().outcome();
-    transcript.close(outcome == UpdateOutcome::Installing);
-    return outcome;
+    runDialogLoop(dialog, transcript.has_value());
+    return dialog.controller().outcome();
 }
 
 } // namespace bv

@@ -1,8 +1,16 @@
 #include "app/login/LoginController.h"
 
+#include "app/unattended/LoginTranscript.h"
+#include "app/unattended/ScriptedUser.h"
+#include "platform/Files.h"
+#include "platform/Unattended.h"
+#include "registry/TempDir.h"
+
 #include "LoginFakes.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 using bv::LoginDialogResult;
 using bv::MbIcon;
@@ -324,48 +332,64 @@ TEST_F(LoginControllerTest, CompletionAfterTheDialogIsGoneIsDropped)
     EXPECT_FALSE(session.loggedIn);
 }
 
-TEST_F(LoginControllerTest, UnattendedAnswersFillTheFieldsOrCancel)
+// The login dialog of an unattended run: its transcript decorator answers whenever the controller
+// waits for the user.
+struct LoginTranscriptTest : LoginControllerTest
 {
-    std::deque<std::string> answers = {"login\tdupont\twrong", "yes", "login\tdupont\tright"};
-    std::vector<std::string> offered;
+    // A controller behind the decorator, the scripted user answering from `answers`.
+    std::unique_ptr<bv::LoginController> makeScripted(const std::vector<std::string>& answers)
+    {
+        sessionFile = std::make_unique<bv::UnattendedSession>(dir.file("transcript.txt"), answersFile(answers));
+        user = std::make_unique<bv::ScriptedUser>(*sessionFile);
+        decorator = std::make_unique<bv::LoginTranscript>(*user, "brevalis Demo");
+        bv::LoginDependencies deps{session, contracts, settings, boxes, dispatcher};
+        deps.routine = script.routine();
+        auto controller = std::make_unique<bv::LoginController>(decorator->wrap(view), std::move(deps));
+        decorator->attach(*controller);
+        return controller;
+    }
+
+    std::filesystem::path answersFile(const std::vector<std::string>& answers)
+    {
+        std::ofstream out(dir.file("answers.txt"), std::ios::trunc);
+        for (const std::string& answer : answers)
+            out << answer << "\n";
+        return dir.file("answers.txt");
+    }
+
+    bv::TempDir dir;
+    std::unique_ptr<bv::UnattendedSession> sessionFile;
+    std::unique_ptr<bv::ScriptedUser> user;
+    std::unique_ptr<bv::LoginTranscript> decorator;
+};
+
+TEST_F(LoginTranscriptTest, AnswersFillTheFieldsOrCancel)
+{
     script.answers = {{0, "", Refused}, {0, "", "SESSIONID: abc"}};
-    auto controller = makeController();
-    controller->setAnswerSource([&](const std::function<bool(const std::string&)>& fits) -> std::optional<std::string> {
-        if (answers.empty() || !fits(answers.front()))
-            return std::nullopt;
-        std::string answer = answers.front();
-        answers.pop_front();
-        return answer;
-    });
+    auto controller = makeScripted({"login\tdupont\twrong", "yes", "login\tdupont\tright"});
     controller->start();
     ASSERT_TRUE(dispatcher.runUntil([&] { return view.closes > 0; }, 5s));
     // After the refusal the dialog waits again; "yes" is no answer for it, so the dialog cancels and
     // leaves "yes" for the next taker.
     EXPECT_EQ(view.result, LoginDialogResult::Cancelled);
-    EXPECT_EQ(answers.size(), 2u);
+    EXPECT_EQ(sessionFile->peekAnswer(), "yes");
     ASSERT_EQ(script.requests().size(), 1u);
     EXPECT_EQ(script.requests()[0].formBody.substr(0, 34), "benutzer=dupont&passwort=wrong&Cli");
 
-    answers = {"login\tdupont\tright"};
     view.closes = 0;
-    auto second = makeController();
-    second->setAnswerSource([&](const std::function<bool(const std::string&)>& fits) -> std::optional<std::string> {
-        if (answers.empty() || !fits(answers.front()))
-            return std::nullopt;
-        std::string answer = answers.front();
-        answers.pop_front();
-        return answer;
-    });
+    auto second = makeScripted({"login\tdupont\tright"});
     second->start();
     ASSERT_TRUE(dispatcher.runUntil([&] { return view.closes > 0; }, 5s));
     EXPECT_EQ(view.result, LoginDialogResult::LoggedIn);
     EXPECT_EQ(session.sessionId, "abc");
+    EXPECT_EQ(bv::files::readFile(dir.file("transcript.txt")),
+              "DIALOG\tbrevalis Demo\topen\nDIALOG\tbrevalis Demo\tclose\tcancel\n"
+              "DIALOG\tbrevalis Demo\topen\nDIALOG\tbrevalis Demo\tclose\tok\n");
 }
 
-TEST_F(LoginControllerTest, UnattendedWithoutAnswersCancels)
+TEST_F(LoginTranscriptTest, WithoutAnswersCancels)
 {
-    auto controller = makeController();
-    controller->setAnswerSource([](const auto&) { return std::nullopt; });
+    auto controller = makeScripted({});
     controller->start();
     EXPECT_EQ(view.result, LoginDialogResult::Cancelled);
     EXPECT_TRUE(script.requests().empty());

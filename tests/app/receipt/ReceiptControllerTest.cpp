@@ -1,7 +1,11 @@
 #include "app/receipt/ReceiptController.h"
 #include "app/receipt/ReceiptTexts.h"
+#include "app/unattended/ReceiptTranscript.h"
+#include "app/unattended/ScriptedUser.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
+#include "platform/Files.h"
+#include "platform/Unattended.h"
 #include "registry/RecordingMessageBoxes.h"
 #include "registry/TempDir.h"
 #include "registry/TempRegistry.h"
@@ -11,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 using namespace bv;
@@ -439,21 +444,26 @@ TEST_F(ReceiptControllerTest, WindowPositionIsRestoredAndWrittenBack)
 
 TEST_F(ReceiptControllerTest, AScriptedUserPressesTheButtons)
 {
-    std::deque<std::string> script = {
-        "beleg\tscan",         "beleg\tscan",        "beleg\tprevious",         "beleg\trotate", "beleg\tpartner\t1",
-        "beleg\tlab\t6543219", "beleg\tnumber\tL-3", "beleg\tdate\t01.12.2024", "send",          "beleg\tok"};
-    ReceiptController& c = open(2, TwoLabs);
-    c.runAnswers([&](const std::function<bool(const std::string&)>& fits) -> std::optional<std::string> {
-        if (script.empty() || !fits(script.front()))
-            return std::nullopt;
-        std::string answer = script.front();
-        script.pop_front();
-        return answer;
-    });
+    {
+        std::ofstream answers(dir.file("answers.txt"));
+        for (const char* answer :
+             {"beleg\tscan", "beleg\tscan", "beleg\tprevious", "beleg\trotate", "beleg\tpartner\t1",
+              "beleg\tlab\t6543219", "beleg\tnumber\tL-3", "beleg\tdate\t01.12.2024", "send", "beleg\tok"})
+            answers << answer << "\n";
+    }
+    UnattendedSession session(dir.file("transcript.txt"), dir.file("answers.txt"));
+    ScriptedUser user(session);
+    ReceiptTranscript transcript(user);
+    ReceiptDependencies deps(profile, boxes, document, scanner);
+    deps.now = [] { return Now; };
+    controller = std::make_unique<ReceiptController>(transcript.wrap(view), deps, entry, 2, TwoLabs);
+    EXPECT_FALSE(transcript.run(*controller));
     // "send" belongs to another dialog: the receipt dialog is cancelled there.
     EXPECT_EQ(view.closedWith, 2);
     EXPECT_EQ(receiptPages(), (std::vector<std::string>{"s1r", "s2"}));
-    EXPECT_EQ(c.selectedPartnerLine(), 2);
-    script.pop_front();
-    EXPECT_TRUE(ReceiptController::isAnswer(script.front()));
+    EXPECT_EQ(controller->selectedPartnerLine(), 2);
+    EXPECT_EQ(view.number, "L-3");
+    EXPECT_EQ(session.peekAnswer(), "send");
+    EXPECT_EQ(files::readFile(dir.file("transcript.txt")),
+              "DIALOG\tBeleg\topen\nFIELD\tBeleg\t1\nFIELD\tSeiten\t2\nDIALOG\tBeleg\tclose\tcancel\n");
 }

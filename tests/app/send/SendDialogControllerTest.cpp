@@ -627,48 +627,6 @@ TEST_F(SendDialogTest, KeepAliveFailureCancelsTheUploadAndEndsTheSession)
     EXPECT_TRUE(fs::exists(spool.file("a.chz")));
 }
 
-// ---- Unattended answers ----
-
-TEST_F(SendDialogTest, UnattendedAnswersPressTheButtons)
-{
-    writeChz("a.chz");
-    starter.reply.body = ConfirmReply;
-    std::deque<std::string> answers = {"send"};
-    const auto source = [&answers](const std::function<bool(const std::string&)>& fits) -> std::optional<std::string> {
-        if (answers.empty() || !fits(answers.front()))
-            return std::nullopt;
-        std::string answer = answers.front();
-        answers.pop_front();
-        return answer;
-    };
-    auto dialog = makeController();
-    dialog->setAnswerSource(source);
-    dialog->open();
-    ASSERT_TRUE(pumpUntilClosed(*dialog));
-    EXPECT_TRUE(dialog->transmissionConfirmed());
-
-    // No answer left: the dialog is cancelled.
-    writeChz("b.chz");
-    auto second = makeController();
-    second->setAnswerSource(source);
-    second->open();
-    ASSERT_TRUE(pumpUntilClosed(*second));
-    EXPECT_EQ(starter.starts, 1);
-
-    // "cancel" after "send" stops the running upload.
-    fs::remove(spool.file("b.chz"));
-    spool.write("c.chz", samples::chzFile({}) + std::string(300 * 1024, 'x'));
-    starter.blockDelay = std::chrono::milliseconds(2);
-    answers = {"send", "cancel"};
-    auto third = makeController();
-    third->setAnswerSource(source);
-    third->open();
-    ASSERT_TRUE(pumpUntilClosed(*third));
-    EXPECT_EQ(starter.starts, 2);
-    EXPECT_FALSE(third->transmissionConfirmed());
-    EXPECT_TRUE(answers.empty());
-}
-
 // ---- Rules that the Swiss sample files cannot trigger, on a spool of the tests ----
 
 namespace {

@@ -1,5 +1,9 @@
 #include "app/update/UpdateController.h"
 
+#include "app/unattended/ScriptedUser.h"
+#include "app/unattended/UpdateTranscript.h"
+#include "platform/Unattended.h"
+
 #include "UpdateFakes.h"
 #include "registry/RecordingMessageBoxes.h"
 #include "platform/Dispatcher.h"
@@ -10,6 +14,7 @@
 
 #include <atomic>
 #include <deque>
+#include <fstream>
 
 using bv::MbButtons;
 using bv::MbIcon;
@@ -269,22 +274,28 @@ class UpdateAnswerTest : public UpdateControllerTest, public ::testing::WithPara
 TEST_P(UpdateAnswerTest, CancelAnswerWhileDownloading)
 {
     behaviour = Download::UntilCancelled;
-    std::deque<std::string> answers = GetParam().answers;
-    auto controller = makeController();
-    controller->setAnswerSource(
-        [&answers](const std::function<bool(const std::string&)>& fits) -> std::optional<std::string> {
-            if (answers.empty() || !fits(answers.front()))
-                return std::nullopt;
-            std::string answer = answers.front();
-            answers.pop_front();
-            return answer;
-        });
+    {
+        std::ofstream answers(dir.file("answers.txt"));
+        for (const std::string& answer : GetParam().answers)
+            answers << answer << "\n";
+    }
+    bv::UnattendedSession session(dir.file("transcript.txt"), dir.file("answers.txt"));
+    bv::ScriptedUser user(session);
+    bv::UpdateTranscript transcript(user, "brevalis");
+    bv::UpdateDependencies deps(boxes, settings, dispatcher, launcher);
+    deps.temporaryDirectory = dir.path().string() + "/";
+    deps.routine = [this](bv::InternetRequest& request) { download(request); };
+    auto controller = std::make_unique<bv::UpdateController>(transcript.wrap(view), std::move(deps));
+    transcript.attach(*controller);
     controller->start(Address);
     ASSERT_TRUE(dispatcher.runUntil([this] { return !view.progress.empty(); }, 5s));
     EXPECT_EQ(!controller->downloading(), GetParam().pressesCancel);
     if (controller->downloading())
         controller->cancel(); // the test's own click, so that the fake download ends
-    EXPECT_EQ(answers.size(), GetParam().answersLeft);
+    std::size_t left = 0;
+    while (user.take([](const std::string&) { return true; }))
+        ++left;
+    EXPECT_EQ(left, GetParam().answersLeft);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, UpdateAnswerTest,

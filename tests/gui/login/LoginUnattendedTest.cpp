@@ -1,6 +1,7 @@
 #include "gui/login/QtLoginDialogRunner.h"
 
 #include "app/core/ClientApp.h"
+#include "app/unattended/ScriptedUser.h"
 #include "bvcentre/BillingCentre.h"
 #include "gui/core/QtDispatcher.h"
 #include "platform/Unattended.h"
@@ -13,6 +14,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 
 namespace {
 
@@ -29,9 +31,8 @@ private slots:
         std::ofstream(m_dir.file("answers.txt")) << "login\tdupont\tgeheim\n"
                                                  << "login\tdupont\tfalsch\n"
                                                  << "cancel\n";
-        ::setenv("BVALS_UI_TRANSCRIPT", m_dir.file("transcript.txt").c_str(), 1);
-        ::setenv("BVALS_UI_ANSWERS", m_dir.file("answers.txt").c_str(), 1);
-        QVERIFY(bv::UnattendedSession::fromEnvironment());
+        m_session = std::make_unique<bv::UnattendedSession>(m_dir.file("transcript.txt"), m_dir.file("answers.txt"));
+        m_user = std::make_unique<bv::ScriptedUser>(*m_session);
     }
 
     void answersDriveTheDialog()
@@ -41,7 +42,7 @@ private slots:
         bv::NetworkProbe probe;
         bv::DialUp dialUp;
         bv::ClientApp app(registry.registry(), boxes, bv::CommandLine::parse({"/conf", "Demo"}), "/usr/bin/bvals_cl",
-                          probe, dialUp);
+                          probe, dialUp, m_user.get());
         bv::QtDispatcher dispatcher;
         bv::QtLoginDialogRunner runner(app, dispatcher);
 
@@ -66,6 +67,8 @@ private slots:
 private:
     bv::testing::BillingCentre m_centre;
     bv::TempDir m_dir;
+    std::unique_ptr<bv::UnattendedSession> m_session;
+    std::unique_ptr<bv::ScriptedUser> m_user;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // member named like one of Qt's keywords.
 #include "app/core/CInstanceChecker.h"
 #include "app/core/ClientApp.h"
+#include "app/unattended/ScriptedUser.h"
 #include "bvcentre/BillingCentre.h"
 #include "config/Profile.h"
 #include "platform/Unattended.h"
@@ -16,6 +17,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -44,9 +46,8 @@ private slots:
         m_centre.setStartPath("/app/send?auto=1");
         std::ofstream(m_dir.file("answers.txt")) << "login\tdupont\tgeheim\n"
                                                  << "close\n";
-        ::setenv("BVALS_UI_TRANSCRIPT", m_dir.file("transcript.txt").c_str(), 1);
-        ::setenv("BVALS_UI_ANSWERS", m_dir.file("answers.txt").c_str(), 1);
-        QVERIFY(bv::UnattendedSession::fromEnvironment());
+        m_session = std::make_unique<bv::UnattendedSession>(m_dir.file("transcript.txt"), m_dir.file("answers.txt"));
+        m_user = std::make_unique<bv::ScriptedUser>(*m_session);
     }
 
     void loginPageCommandAndNextPage()
@@ -56,7 +57,7 @@ private slots:
         bv::NetworkProbe probe;
         bv::DialUp dialUp;
         bv::ClientApp app(registry.registry(), boxes, bv::CommandLine::parse({"/conf", "Demo"}), "/usr/bin/bvals_cl",
-                          probe, dialUp);
+                          probe, dialUp, m_user.get());
         app.profile().writeString(bv::section::General, "LoginURL", m_centre.url("/login"));
         app.profile().writeString(bv::section::General, "UseLan", "1");
         app.profile().writeString(bv::section::General, "LoginSuccess", "1");
@@ -97,6 +98,8 @@ private slots:
 private:
     bv::testing::BillingCentre m_centre;
     bv::TempDir m_dir;
+    std::unique_ptr<bv::UnattendedSession> m_session;
+    std::unique_ptr<bv::ScriptedUser> m_user;
 };
 
 } // namespace

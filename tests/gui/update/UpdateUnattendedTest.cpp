@@ -1,6 +1,7 @@
 #include "gui/update/UpdateDialogRunner.h"
 
 #include "app/core/ClientApp.h"
+#include "app/unattended/ScriptedUser.h"
 #include "bvcentre/BillingCentre.h"
 #include "platform/Unattended.h"
 #include "registry/TempDir.h"
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 using namespace std::chrono_literals;
 
@@ -27,20 +29,20 @@ private slots:
     {
         QVERIFY(m_centre.start());
         std::ofstream(m_dir.file("answers.txt")) << "cancel\nno\n";
-        ::setenv("BVALS_UI_TRANSCRIPT", m_dir.file("transcript.txt").c_str(), 1);
-        ::setenv("BVALS_UI_ANSWERS", m_dir.file("answers.txt").c_str(), 1);
         std::filesystem::create_directories(m_dir.file("tmp"));
         ::setenv("TMPDIR", m_dir.file("tmp").c_str(), 1);
-        QVERIFY(bv::UnattendedSession::fromEnvironment());
+        m_session = std::make_unique<bv::UnattendedSession>(m_dir.file("transcript.txt"), m_dir.file("answers.txt"));
+        m_user = std::make_unique<bv::ScriptedUser>(*m_session);
     }
 
     void answersDriveTheDialog()
     {
         bv::TempRegistry registry;
-        bv::UnattendedMessageBoxes boxes(*bv::UnattendedSession::fromEnvironment());
+        bv::UnattendedMessageBoxes boxes(*m_session);
         bv::NetworkProbe probe;
         bv::DialUp dialUp;
-        bv::ClientApp app(registry.registry(), boxes, bv::CommandLine::parse({}), "/usr/bin/bvals_cl", probe, dialUp);
+        bv::ClientApp app(registry.registry(), boxes, bv::CommandLine::parse({}), "/usr/bin/bvals_cl", probe, dialUp,
+                          m_user.get());
 
         bv::testing::ScriptedReply slow;
         slow.body = std::string(400 * 1024, 'x');
@@ -71,6 +73,8 @@ private slots:
 private:
     bv::testing::BillingCentre m_centre;
     bv::TempDir m_dir;
+    std::unique_ptr<bv::UnattendedSession> m_session;
+    std::unique_ptr<bv::ScriptedUser> m_user;
 };
 
 } // namespace
