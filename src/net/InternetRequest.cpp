@@ -4,6 +4,7 @@
 #include "net/MyInternetException.h"
 #include "net/NetTexts.h"
 #include "net/WinInetErrors.h"
+#include "platform/SystemErrors.h"
 #include "platform/Text.h"
 
 #include <curl/curl.h>
@@ -28,37 +29,11 @@ constexpr int StepQueryLength = 75;
 constexpr int StepReadData = 91;
 constexpr int StepWriteFile = 95;
 
-// Windows system error numbers for failures of the download's target file.
-constexpr int OfflineCode = 2; // the system's browser works offline
-constexpr int ErrorPathNotFound = 3;
-constexpr int ErrorAccessDenied = 5;
-constexpr int ErrorNotEnoughMemory = 8;
-constexpr int ErrorWriteFault = 29;
-constexpr int ErrorDiskFull = 112;
+// The form post words code 2 as the system's browser working offline.
+constexpr int OfflineCode = 2;
 
 constexpr long ReceiveBufferSize = 256 * 1024;
 constexpr long MaxRedirects = 10;
-
-int windowsFileError(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return ErrorPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return ErrorAccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return ErrorDiskFull;
-    case ENOMEM:
-        return ErrorNotEnoughMemory;
-    default:
-        return ErrorWriteFault;
-    }
-}
 
 // One transfer's state, shared with the library's callbacks.
 class Transfer
@@ -92,7 +67,7 @@ public:
                 throw *m_failure;
             closeFile();
             if (m_fileError)
-                throw MyInternetException(windowsFileError(m_fileError), StepWriteFile);
+                throw MyInternetException(windowsFileError(m_fileError, FileAccess::Write), StepWriteFile);
             postProgress(100);
         }
         long status = 0;
@@ -215,7 +190,7 @@ private:
         postProgress(0);
         m_fd = ::open(m_request.targetFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (m_fd < 0)
-            m_failure.emplace(windowsFileError(errno), StepWriteFile);
+            m_failure.emplace(windowsFileError(errno, FileAccess::Write), StepWriteFile);
     }
 
     bool writeAll(const char* data, std::size_t n)
@@ -225,7 +200,7 @@ private:
             if (written < 0) {
                 if (errno == EINTR)
                     continue;
-                m_failure.emplace(windowsFileError(errno), StepWriteFile);
+                m_failure.emplace(windowsFileError(errno, FileAccess::Write), StepWriteFile);
                 return false;
             }
             data += written;

@@ -7,6 +7,7 @@
 #include "net/NetTexts.h"
 #include "config/ProfileStore.h"
 #include "net/WinInetErrors.h"
+#include "platform/SystemErrors.h"
 #include "platform/Text.h"
 
 #include <curl/curl.h>
@@ -40,29 +41,6 @@ constexpr int StepOpenFile = 3;
 constexpr int StepSendBody = 4;
 constexpr int StepEndRequest = 7;
 constexpr int StepReadReply = 8;
-
-int fileErrorNumber(int err)
-{
-    switch (err) {
-    case ENOENT:
-        return uploadfileerror::FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return uploadfileerror::PathNotFound;
-    case EMFILE:
-    case ENFILE:
-        return uploadfileerror::TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return uploadfileerror::AccessDenied;
-    case ENOMEM:
-        return uploadfileerror::NotEnoughMemory;
-    default:
-        return uploadfileerror::ReadFault;
-    }
-}
 
 // One multi handle driving one transfer, so that the thread can look at the cancel event while
 // the network keeps it waiting.
@@ -160,12 +138,12 @@ private:
     {
         m_fd = ::open(m_block.uploadFile.c_str(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0)
-            throw MyInternetException(fileErrorNumber(errno), StepOpenFile);
+            throw MyInternetException(windowsFileError(errno, FileAccess::Read), StepOpenFile);
         struct stat info = {};
         if (::fstat(m_fd, &info) != 0)
-            throw MyInternetException(fileErrorNumber(errno), StepOpenFile);
+            throw MyInternetException(windowsFileError(errno, FileAccess::Read), StepOpenFile);
         if (!S_ISREG(info.st_mode))
-            throw MyInternetException(uploadfileerror::AccessDenied, StepOpenFile);
+            throw MyInternetException(winerror::AccessDenied, StepOpenFile);
         m_total = static_cast<curl_off_t>(info.st_size);
         m_fullBlocksEnd = m_total / BlockSize * BlockSize;
     }
@@ -316,7 +294,8 @@ private:
                 continue;
             if (n <= 0) {
                 // A file that shrinks or fails while it is sent cannot give the announced length.
-                m_failure.emplace(n < 0 ? fileErrorNumber(errno) : uploadfileerror::ReadFault, StepSendBody);
+                m_failure.emplace(n < 0 ? windowsFileError(errno, FileAccess::Read) : winerror::ReadFault,
+                                  StepSendBody);
                 return CURL_READFUNC_ABORT;
             }
             got += static_cast<std::size_t>(n);
@@ -477,7 +456,7 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
     } catch (const MyInternetException& e) {
         failure = e;
     } catch (const std::bad_alloc&) {
-        failure.emplace(uploadfileerror::NotEnoughMemory, StepSendBody);
+        failure.emplace(winerror::NotEnoughMemory, StepSendBody);
     } catch (...) {
         failure.emplace(wininet::InternalError, StepSendBody);
     }

@@ -27,17 +27,6 @@ inline constexpr const char* Abandoned = "L'envoi a été abandonné.";
 inline constexpr int UploadStoppedOnRequest = -1;
 inline constexpr int UploadHttpStatusNotOk = -3;
 
-// Windows system error numbers for an upload file that cannot be opened or read; the library has
-// no text for them, so the user sees "L'erreur 2 est apparue ! " and the like.
-namespace uploadfileerror {
-inline constexpr int FileNotFound = 2;
-inline constexpr int PathNotFound = 3;
-inline constexpr int TooManyOpenFiles = 4;
-inline constexpr int AccessDenied = 5;
-inline constexpr int NotEnoughMemory = 8;
-inline constexpr int ReadFault = 30;
-} // namespace uploadfileerror
-
 // Limits of one upload. No upload may hang for ever: connecting, any stretch without a byte going
 // out or coming in, and a reply that has not arrived in full within its limit after the body was
 // sent, end the request with the library's time-out (12002). The reply limit also holds against a
