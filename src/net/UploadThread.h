@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 
 #include <chrono>
 #include <cstddef>

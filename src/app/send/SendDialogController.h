@@ -4,7 +4,7 @@
 #include "app/send/SendDialogMode.h"
 #include "app/send/SendDialogView.h"
 #include "billing/SpoolFactory.h"
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 
 #include <chrono>
 #include <functional>

@@ -7,9 +7,9 @@
 
 namespace bv {
 
-// The send request block of one transmission: filled by the spool before the upload thread starts,
-// worked on by that thread alone while it runs, and read back by the spool after the completion
-// notice. The four events carry the handshakes between the two.
+// The send request block of one upload: filled by its owner (a spool, the test-file dialog) before
+// the upload thread starts, worked on by that thread alone while it runs, and read back by the owner
+// after the completion notice. The four events carry the handshakes between the two.
 struct SendRequestBlock
 {
     std::string url;                // full request URL with query
@@ -48,23 +48,13 @@ public:
     virtual bool finished() const = 0;
 };
 
-// Starts the upload thread on a send request block. The billing library reaches the network only
-// through this interface; the HTTP implementation lives in the network layer.
+// Starts the upload thread on a send request block. The billing library and the test-file dialog
+// reach the network only through this interface; the HTTP implementation lives in the network layer.
 class UploadStarter
 {
 public:
     virtual ~UploadStarter() = default;
     virtual std::unique_ptr<UploadHandle> start(SendRequestBlock& block, UploadObserver* observer) = 0;
-};
-
-// What a spool needs from its caller to start a transmission.
-struct SendContext
-{
-    std::string sessionId;              // the login session's id
-    std::string agent;                  // the program title
-    bool useProxy = false;              // the configured UseProxy
-    UploadStarter* starter = nullptr;   // starts the upload thread
-    UploadObserver* observer = nullptr; // receives the thread's reports (the send dialog)
 };
 
 } // namespace bv
