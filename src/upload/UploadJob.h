@@ -7,11 +7,21 @@
 
 namespace bv {
 
+class UploadHandle;
+
 // The send request block of one upload: filled by its owner (a spool, the test-file dialog) before
 // the upload thread starts, worked on by that thread alone while it runs, and read back by the owner
 // after the completion notice. The four events carry the handshakes between the two.
 struct SendRequestBlock
 {
+    // Sets the block up for a new upload: what to send where, no reply and no result yet, ready set,
+    // done, cancel and cancelled reset.
+    void prepare(std::string requestUrl, std::string file, std::string agentName, bool systemSettings);
+    // Asks the upload thread to stop and waits until it has acknowledged (it stopped at its next
+    // block, or the body was already handed over) or has ended without acknowledging. The thread's
+    // completion notice still follows.
+    void cancelAndWait(const UploadHandle& upload);
+
     std::string url;                // full request URL with query
     std::string uploadFile;         // file whose bytes form the request body
     std::string replyHeaders;       // raw response headers, filled by the thread
