@@ -192,27 +192,14 @@ int CAbrechnungSpool::StartSend(const SendContext& context)
     if (!context.starter)
         throw std::invalid_argument("StartSend needs an upload starter");
 
-    SendRequestBlock& block = m_sendRequest;
-    block.url = uploadUrl(context);
-    block.replyHeaders.clear();
-    block.replyBody.clear();
-    block.uploadFile = m_uploadFile;
-    block.agent = context.agent;
-    block.useSystemSettings = context.useProxy;
-    block.errorCode = 0;
-    block.errorText.clear();
-    block.httpStatus = 0;
-    block.ready.set();
-    block.done.reset();
-    block.cancel.reset();
-    block.cancelled.reset();
+    m_sendRequest.prepare(uploadUrl(context), m_uploadFile, context.agent, context.useProxy);
 
     m_confirmed = false;
     m_nextUrl.clear();
     if (!checkUploadFile(context.observer))
         return 1;
     writeJournal();
-    m_upload = context.starter->start(block, context.observer);
+    m_upload = context.starter->start(m_sendRequest, context.observer);
     m_transmissionPending = true;
     return 1;
 }
@@ -269,8 +256,7 @@ void CAbrechnungSpool::CancelSend()
     // Without a running thread nobody would ever acknowledge.
     if (!m_upload)
         return;
-    m_sendRequest.cancel.set();
-    m_sendRequest.cancelled.wait();
+    m_sendRequest.cancelAndWait(*m_upload);
     // The thread may still wait for the billing centre's answer to a body it has handed over; it is
     // not waited for here, and the block stays its own until it has ended.
     m_cancelledUpload = std::move(m_upload);

@@ -3,7 +3,7 @@
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/ContentDigest.h"
 #include "billing/SendJournal.h"
-#include "platform/UploadJob.h"
+#include "billing/SendContext.h"
 
 #include <filesystem>
 #include <memory>

@@ -135,7 +135,7 @@ bool CurlSession::configure(const std::string& address, const std::string& agent
     return ok;
 }
 
-int CurlSession::errorNumber(CURLcode rc, bool stalled) const
+int CurlSession::errorNumber(CURLcode rc) const
 {
     switch (rc) {
     case CURLE_URL_MALFORMAT:
@@ -148,7 +148,7 @@ int CurlSession::errorNumber(CURLcode rc, bool stalled) const
     case CURLE_OPERATION_TIMEDOUT:
         return wininet::Timeout;
     case CURLE_ABORTED_BY_CALLBACK:
-        return stalled ? wininet::Timeout : wininet::OperationCancelled;
+        return wininet::OperationCancelled;
     case CURLE_WEIRD_SERVER_REPLY:
     case CURLE_UNSUPPORTED_PROTOCOL: // a reply without a status line
     case CURLE_GOT_NOTHING:

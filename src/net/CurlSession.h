@@ -37,8 +37,8 @@ public:
     }
 
     // The library error number of a failed transfer. A transfer that the caller's own callback
-    // stopped counts as a time-out when stalled is set, as cancelled otherwise.
-    int errorNumber(CURLcode rc, bool stalled) const;
+    // stopped counts as cancelled (the idle watch reports its time-out itself).
+    int errorNumber(CURLcode rc) const;
 
     // What the certificate check saw during the transfer.
     struct TlsState

@@ -1,9 +1,10 @@
 #include "net/InternetRequest.h"
 
-#include "net/CurlSession.h"
 #include "net/MyInternetException.h"
 #include "net/NetTexts.h"
+#include "net/TransferCore.h"
 #include "net/WinInetErrors.h"
+#include "platform/SystemErrors.h"
 #include "platform/Text.h"
 
 #include <curl/curl.h>
@@ -28,43 +29,24 @@ constexpr int StepQueryLength = 75;
 constexpr int StepReadData = 91;
 constexpr int StepWriteFile = 95;
 
-// Windows system error numbers for failures of the download's target file.
-constexpr int OfflineCode = 2; // the system's browser works offline
-constexpr int ErrorPathNotFound = 3;
-constexpr int ErrorAccessDenied = 5;
-constexpr int ErrorNotEnoughMemory = 8;
-constexpr int ErrorWriteFault = 29;
-constexpr int ErrorDiskFull = 112;
+// The form post words code 2 as the system's browser working offline.
+constexpr int OfflineCode = 2;
 
 constexpr long ReceiveBufferSize = 256 * 1024;
 constexpr long MaxRedirects = 10;
-
-int windowsFileError(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return ErrorPathNotFound;
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case EISDIR:
-        return ErrorAccessDenied;
-    case ENOSPC:
-    case EDQUOT:
-        return ErrorDiskFull;
-    case ENOMEM:
-        return ErrorNotEnoughMemory;
-    default:
-        return ErrorWriteFault;
-    }
-}
+// How long the routine waits on the network at most before it looks at the cancel event again.
+constexpr std::chrono::milliseconds CancelPollInterval{10};
 
 // One transfer's state, shared with the library's callbacks.
 class Transfer
 {
 public:
-    Transfer(InternetRequest& request, bool download) : m_request(request), m_download(download) {}
+    Transfer(InternetRequest& request, bool download)
+        : m_request(request), m_download(download),
+          m_core({[this] { return cancelRequested(); }, nullptr,
+                  [this](CURLcode rc, int code) { return failureStep(rc, code); }},
+                 request.idleTimeout, CancelPollInterval)
+    {}
     ~Transfer()
     {
         closeFile();
@@ -78,39 +60,29 @@ public:
     void run()
     {
         setUp();
-        m_lastActivity = std::chrono::steady_clock::now();
-        const CURLcode rc = curl_easy_perform(m_curl);
-        if (m_failure)
-            throw *m_failure;
-        if (rc != CURLE_OK && !(rc == CURLE_WRITE_ERROR && m_cancelled) &&
-            !(rc == CURLE_ABORTED_BY_CALLBACK && m_cancelled))
-            throw failureOf(rc);
+        m_core.watchIdle();
+        m_core.run(StepOpenSession);
         if (m_download) {
-            if (!m_headersDone && !m_cancelled)
+            if (!m_headersDone && !cancelled())
                 headersComplete(); // an empty body: the file is still created
             if (m_failure)
                 throw *m_failure;
             closeFile();
             if (m_fileError)
-                throw MyInternetException(windowsFileError(m_fileError), StepWriteFile);
+                throw MyInternetException(windowsFileError(m_fileError, FileAccess::Write), StepWriteFile);
             postProgress(100);
         }
-        long status = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
-        m_request.httpStatus = static_cast<int>(status);
+        m_request.httpStatus = static_cast<int>(m_core.responseCode());
     }
 
-    bool cancelled() const { return m_cancelled; }
+    bool cancelled() const { return m_core.stopped(); }
 
 private:
     void setUp()
     {
-        if (const int fault = CurlSession::addressFault(m_request.address))
-            throw MyInternetException(fault, StepCrackUrl);
-        if (!m_session.valid() ||
-            !m_session.configure(m_request.address, m_request.agent, m_request.useProxy, m_request.connectTimeout))
-            throw MyInternetException(wininet::InternalError, StepOpenSession);
-        m_curl = m_session.handle();
+        m_core.open(m_request.address, m_request.agent, m_request.useProxy, m_request.connectTimeout, StepCrackUrl,
+                    StepOpenSession);
+        m_curl = m_core.handle();
         set(CURLOPT_FOLLOWLOCATION, 1L);
         set(CURLOPT_MAXREDIRS, MaxRedirects);
         set(CURLOPT_BUFFERSIZE, ReceiveBufferSize);
@@ -121,9 +93,6 @@ private:
         }
         set(CURLOPT_WRITEFUNCTION, &Transfer::onData);
         set(CURLOPT_WRITEDATA, static_cast<void*>(this));
-        set(CURLOPT_NOPROGRESS, 0L);
-        set(CURLOPT_XFERINFOFUNCTION, &Transfer::onTick);
-        set(CURLOPT_XFERINFODATA, static_cast<void*>(this));
         if (m_download) {
             set(CURLOPT_HTTPGET, 1L);
         } else {
@@ -146,42 +115,14 @@ private:
         return static_cast<Transfer*>(self)->received(data, size * count);
     }
 
-    static int onTick(void* self, curl_off_t /*dlTotal*/, curl_off_t dlNow, curl_off_t /*ulTotal*/, curl_off_t ulNow)
-    {
-        return static_cast<Transfer*>(self)->tick(dlNow, ulNow);
-    }
-
-    // Called at least once a second: notices a cancel and a stretch without any data.
-    int tick(curl_off_t dlNow, curl_off_t ulNow)
-    {
-        const auto now = std::chrono::steady_clock::now();
-        if (dlNow != m_lastDownloaded || ulNow != m_lastUploaded) {
-            m_lastDownloaded = dlNow;
-            m_lastUploaded = ulNow;
-            m_lastActivity = now;
-        }
-        if (cancelRequested())
-            return 1;
-        if (now - m_lastActivity >= m_request.idleTimeout) {
-            m_idleExpired = true;
-            return 1;
-        }
-        return 0;
-    }
-
-    bool cancelRequested()
-    {
-        if (m_download && m_request.cancelEvent && m_request.cancelEvent->isSet())
-            m_cancelled = true;
-        return m_cancelled;
-    }
+    // Only the download can be cancelled.
+    bool cancelRequested() const { return m_download && m_request.cancelEvent && m_request.cancelEvent->isSet(); }
 
     std::size_t received(const char* data, std::size_t n)
     {
-        m_lastActivity = std::chrono::steady_clock::now();
         if (!m_download) {
             if (m_request.reply.size() + n > m_request.maxReplyBytes) {
-                m_failure.emplace(wininet::InvalidServerResponse, StepReadData);
+                m_core.fail(wininet::InvalidServerResponse, StepReadData);
                 return 0;
             }
             m_request.reply.append(data, n);
@@ -192,8 +133,10 @@ private:
             if (m_failure)
                 return 0;
         }
-        if (cancelRequested())
+        if (cancelRequested()) {
+            m_core.stop();
             return 0;
+        }
         if (!writeAll(data, n))
             return 0;
         m_receivedBytes += static_cast<curl_off_t>(n);
@@ -208,14 +151,14 @@ private:
         curl_off_t length = -1;
         curl_easy_getinfo(m_curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
         if (length < 0) {
-            m_failure.emplace(wininet::HeaderNotFound, StepQueryLength);
+            fileFailure(wininet::HeaderNotFound, StepQueryLength);
             return;
         }
         m_contentLength = length;
         postProgress(0);
         m_fd = ::open(m_request.targetFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
         if (m_fd < 0)
-            m_failure.emplace(windowsFileError(errno), StepWriteFile);
+            fileFailure(windowsFileError(errno, FileAccess::Write), StepWriteFile);
     }
 
     bool writeAll(const char* data, std::size_t n)
@@ -225,13 +168,21 @@ private:
             if (written < 0) {
                 if (errno == EINTR)
                     continue;
-                m_failure.emplace(windowsFileError(errno), StepWriteFile);
+                fileFailure(windowsFileError(errno, FileAccess::Write), StepWriteFile);
                 return false;
             }
             data += written;
             n -= static_cast<std::size_t>(written);
         }
         return true;
+    }
+
+    // A failure of the download's header or file handling: it ends a running transfer, and one found
+    // after the transfer is thrown by run() itself.
+    void fileFailure(int code, int step)
+    {
+        m_failure.emplace(code, step);
+        m_core.fail(code, step);
     }
 
     void closeFile()
@@ -261,32 +212,27 @@ private:
         }
     }
 
-    MyInternetException failureOf(CURLcode rc) const
+    // The step a failed transfer is reported at: before the reply's status is known the request
+    // failed, after it the reading of the data.
+    int failureStep(CURLcode rc, int code) const
     {
-        long status = 0;
-        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
-        const int code = m_session.errorNumber(rc, m_idleExpired);
-        int step = status != 0 ? StepReadData : StepSendRequest;
+        const long status = m_core.responseCode();
         if (rc == CURLE_URL_MALFORMAT)
-            step = StepCrackUrl;
-        else if (code == wininet::InvalidServerResponse)
-            step = status != 0 ? StepReadData : StepQueryStatus;
-        else if (rc == CURLE_PARTIAL_FILE)
-            step = StepReadData;
-        return {code, step};
+            return StepCrackUrl;
+        if (code == wininet::InvalidServerResponse)
+            return status != 0 ? StepReadData : StepQueryStatus;
+        if (rc == CURLE_PARTIAL_FILE)
+            return StepReadData;
+        return status != 0 ? StepReadData : StepSendRequest;
     }
 
     InternetRequest& m_request;
     bool m_download;
-    CurlSession m_session;
+    TransferCore m_core;
     CURL* m_curl = nullptr;
     curl_slist* m_headers = nullptr;
+    // A failure of the download's own file handling, found after the transfer.
     std::optional<MyInternetException> m_failure;
-    bool m_cancelled = false;
-    bool m_idleExpired = false;
-    std::chrono::steady_clock::time_point m_lastActivity;
-    curl_off_t m_lastDownloaded = 0;
-    curl_off_t m_lastUploaded = 0;
     bool m_headersDone = false;
     curl_off_t m_contentLength = -1;
     curl_off_t m_receivedBytes = 0;
@@ -307,24 +253,15 @@ void clearResults(InternetRequest& request)
 // number, except that the form post names the offline state for code 2.
 void storeOutcome(InternetRequest& request, const MyInternetException* failure, bool download)
 {
-    if (!failure) {
-        if (request.httpStatus != 200) {
-            request.errorCode = InternetRequest::HttpStatusNotOk;
-            request.errorText = strFormat(nettext::HttpStatusError, request.httpStatus);
-        }
-        return;
-    }
-    request.httpStatus = 0;
-    request.errorCode = failure->code();
-    request.errorText = failure->text();
-    if (request.errorText.empty()) {
+    const auto wordNumber = [download](int code) -> std::string {
         if (download)
-            request.errorText = strFormat(nettext::ErrorNumberTransfer, failure->code());
-        else if (failure->code() == OfflineCode)
-            request.errorText = nettext::BrowserOffline;
-        else
-            request.errorText = strFormat(nettext::ErrorNumber, failure->code());
-    }
+            return strFormat(nettext::ErrorNumberTransfer, code);
+        if (code == OfflineCode)
+            return nettext::BrowserOffline;
+        return strFormat(nettext::ErrorNumber, code);
+    };
+    recordOutcome(failure, InternetRequest::HttpStatusNotOk, wordNumber, request.errorCode, request.errorText,
+                  request.httpStatus);
 }
 
 void notifyCompleted(InternetRequest& request)

@@ -2,11 +2,12 @@
 
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
-#include "net/CurlSession.h"
 #include "net/MyInternetException.h"
 #include "net/NetTexts.h"
+#include "net/TransferCore.h"
 #include "config/ProfileStore.h"
 #include "net/WinInetErrors.h"
+#include "platform/SystemErrors.h"
 #include "platform/Text.h"
 
 #include <curl/curl.h>
@@ -41,63 +42,16 @@ constexpr int StepSendBody = 4;
 constexpr int StepEndRequest = 7;
 constexpr int StepReadReply = 8;
 
-int fileErrorNumber(int err)
-{
-    switch (err) {
-    case ENOENT:
-        return uploadfileerror::FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return uploadfileerror::PathNotFound;
-    case EMFILE:
-    case ENFILE:
-        return uploadfileerror::TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return uploadfileerror::AccessDenied;
-    case ENOMEM:
-        return uploadfileerror::NotEnoughMemory;
-    default:
-        return uploadfileerror::ReadFault;
-    }
-}
-
-// One multi handle driving one transfer, so that the thread can look at the cancel event while
-// the network keeps it waiting.
-class MultiHandle
-{
-public:
-    explicit MultiHandle(CURL* easy) : m_multi(curl_multi_init()), m_easy(easy)
-    {
-        m_added = m_multi && curl_multi_add_handle(m_multi, m_easy) == CURLM_OK;
-    }
-    ~MultiHandle()
-    {
-        if (m_added)
-            curl_multi_remove_handle(m_multi, m_easy);
-        if (m_multi)
-            curl_multi_cleanup(m_multi);
-    }
-    MultiHandle(const MultiHandle&) = delete;
-    MultiHandle& operator=(const MultiHandle&) = delete;
-
-    bool valid() const { return m_added; }
-    CURLM* get() const { return m_multi; }
-
-private:
-    CURLM* m_multi;
-    CURL* m_easy;
-    bool m_added = false;
-};
-
 // One upload: the request with its body and reply, and the reports to the observer on the way.
 class Upload
 {
 public:
     Upload(SendRequestBlock& block, UploadObserver* observer, const UploadSettings& settings)
-        : m_block(block), m_observer(observer), m_settings(settings)
+        : m_block(block), m_observer(observer), m_settings(settings),
+          m_core({[this] { return pendingCancelHonoured(); }, [this] { return replyOverdue(); },
+                  [this](CURLcode, int) { return stepOfFailure(); }},
+                 settings.idleTimeout, settings.cancelPollInterval),
+          m_session(m_core.session())
     {}
     ~Upload()
     {
@@ -112,8 +66,6 @@ public:
     // throws MyInternetException.
     bool run()
     {
-        if (const int fault = CurlSession::addressFault(m_block.url))
-            throw MyInternetException(fault, StepSplitUrl);
         setUp();
         status(uploadtext::Connecting);
         openFile();
@@ -126,15 +78,14 @@ public:
                 status(uploadtext::TransmissionError);
             throw;
         }
-        return !m_stoppedOnRequest;
+        return !m_core.stopped();
     }
 
 private:
     void setUp()
     {
-        if (!m_session.valid() ||
-            !m_session.configure(m_block.url, m_block.agent, m_block.useSystemSettings, m_settings.connectTimeout))
-            throw MyInternetException(wininet::InternalError, StepOpenSession);
+        m_core.open(m_block.url, m_block.agent, m_block.useSystemSettings, m_settings.connectTimeout, StepSplitUrl,
+                    StepOpenSession);
         // The request carries only the body's length: no form type, no "Expect: 100-continue" pause.
         m_headers = curl_slist_append(m_headers, "Content-Type:");
         if (m_headers)
@@ -160,12 +111,12 @@ private:
     {
         m_fd = ::open(m_block.uploadFile.c_str(), O_RDONLY | O_CLOEXEC);
         if (m_fd < 0)
-            throw MyInternetException(fileErrorNumber(errno), StepOpenFile);
+            throw MyInternetException(windowsFileError(errno, FileAccess::Read), StepOpenFile);
         struct stat info = {};
         if (::fstat(m_fd, &info) != 0)
-            throw MyInternetException(fileErrorNumber(errno), StepOpenFile);
+            throw MyInternetException(windowsFileError(errno, FileAccess::Read), StepOpenFile);
         if (!S_ISREG(info.st_mode))
-            throw MyInternetException(uploadfileerror::AccessDenied, StepOpenFile);
+            throw MyInternetException(winerror::AccessDenied, StepOpenFile);
         m_total = static_cast<curl_off_t>(info.st_size);
         m_fullBlocksEnd = m_total / BlockSize * BlockSize;
     }
@@ -182,37 +133,9 @@ private:
     // library's steps.
     void transfer()
     {
-        MultiHandle multi(m_session.handle());
-        if (!multi.valid())
-            throw MyInternetException(wininet::InternalError, StepOpenSession);
-        m_lastActivity = std::chrono::steady_clock::now();
-        std::optional<CURLcode> result;
-        for (;;) {
-            int running = 0;
-            if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
-                throw MyInternetException(wininet::InternalError, stepOfFailure());
-            if (running == 0) {
-                int left = 0;
-                CURLMsg* message = curl_multi_info_read(multi.get(), &left);
-                result = message && message->msg == CURLMSG_DONE ? message->data.result : CURLE_RECV_ERROR;
-                break;
-            }
-            if (pendingCancelHonoured())
-                return;
-            if (stalled() || replyOverdue()) {
-                m_stalled = true;
-                throw MyInternetException(wininet::Timeout, stepOfFailure());
-            }
-            curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(m_settings.cancelPollInterval.count()), nullptr);
-        }
-        if (m_stoppedOnRequest)
+        if (!m_core.run(StepOpenSession))
             return;
-        if (m_failure)
-            throw *m_failure;
-        if (*result != CURLE_OK)
-            throw MyInternetException(m_session.errorNumber(*result, m_stalled), stepOfFailure());
-        long status = 0;
-        curl_easy_getinfo(m_session.handle(), CURLINFO_RESPONSE_CODE, &status);
+        const long status = m_core.responseCode();
         // A server that confirms before it has the whole body must not count as a transmission:
         // the library ends the exchange with the reply and never writes the rest.
         curl_off_t sent = 0;
@@ -229,24 +152,6 @@ private:
         return m_bodyWritten ? StepEndRequest : StepSendBody;
     }
 
-    // Nothing went out or came in for the idle time-out once the connection stood.
-    bool stalled()
-    {
-        if (!m_connected)
-            return false; // connecting is bounded by the library's own connect time-out
-        curl_off_t sent = 0;
-        curl_off_t received = 0;
-        curl_easy_getinfo(m_session.handle(), CURLINFO_SIZE_UPLOAD_T, &sent);
-        curl_easy_getinfo(m_session.handle(), CURLINFO_SIZE_DOWNLOAD_T, &received);
-        const auto now = std::chrono::steady_clock::now();
-        if (sent != m_lastSent || received != m_lastReceived) {
-            m_lastSent = sent;
-            m_lastReceived = received;
-            m_lastActivity = now;
-        }
-        return now - m_lastActivity >= m_settings.idleTimeout;
-    }
-
     // The body has gone out and the reply has not ended within its limit, however it trickles in.
     bool replyOverdue() const
     {
@@ -258,7 +163,7 @@ private:
     // last full block's test the remainder is written whatever is asked.
     bool pendingCancelHonoured()
     {
-        if (m_stoppedOnRequest || m_nextBlockEnd > m_fullBlocksEnd || !m_block.cancel.isSet())
+        if (m_core.stopped() || m_nextBlockEnd > m_fullBlocksEnd || !m_block.cancel.isSet())
             return false;
         return cancelTest();
     }
@@ -272,7 +177,7 @@ private:
             return false;
         closeFile();
         m_block.cancel.reset();
-        m_stoppedOnRequest = true;
+        m_core.stop();
         m_block.cancelled.set();
         status(uploadtext::Interrupted);
         return true;
@@ -287,8 +192,8 @@ private:
     // The connection stands and the request is about to go out: the body begins.
     void connected()
     {
-        m_connected = true;
-        m_lastActivity = std::chrono::steady_clock::now();
+        // Connecting is bounded by the library's own connect time-out; from here on the idle limit.
+        m_core.watchIdle();
         if (m_observer)
             m_observer->uploadOpened();
         progress(0);
@@ -306,7 +211,7 @@ private:
     // and followed by its progress report and cancel test, as if the blocks were written one by one.
     std::size_t readBody(char* buffer, std::size_t room)
     {
-        if (m_stoppedOnRequest || m_fd < 0)
+        if (m_core.stopped() || m_fd < 0)
             return CURL_READFUNC_ABORT;
         const curl_off_t wanted = std::min<curl_off_t>(static_cast<curl_off_t>(room), m_total - m_position);
         std::size_t got = 0;
@@ -316,7 +221,7 @@ private:
                 continue;
             if (n <= 0) {
                 // A file that shrinks or fails while it is sent cannot give the announced length.
-                m_failure.emplace(n < 0 ? fileErrorNumber(errno) : uploadfileerror::ReadFault, StepSendBody);
+                m_core.fail(n < 0 ? windowsFileError(errno, FileAccess::Read) : winerror::ReadFault, StepSendBody);
                 return CURL_READFUNC_ABORT;
             }
             got += static_cast<std::size_t>(n);
@@ -385,7 +290,7 @@ private:
     std::size_t received(const char* data, std::size_t n)
     {
         if (m_block.replyBody.size() + n > m_settings.maxReplyBytes) {
-            m_failure.emplace(wininet::InvalidServerResponse, StepReadReply);
+            m_core.fail(wininet::InvalidServerResponse, StepReadReply);
             return 0;
         }
         m_block.replyBody.append(data, n);
@@ -410,7 +315,8 @@ private:
     SendRequestBlock& m_block;
     UploadObserver* m_observer;
     const UploadSettings& m_settings;
-    CurlSession m_session;
+    TransferCore m_core;
+    CurlSession& m_session;
     curl_slist* m_headers = nullptr;
     int m_fd = -1;
     curl_off_t m_total = 0;
@@ -418,16 +324,9 @@ private:
     curl_off_t m_position = 0;             // bytes handed to the library
     curl_off_t m_nextBlockEnd = BlockSize; // where the next full block ends
     int m_lastPercent = -1;
-    bool m_connected = false;
     bool m_bodyWritten = false;
     bool m_requestEnded = false;
-    bool m_stoppedOnRequest = false;
-    bool m_stalled = false;
-    std::optional<MyInternetException> m_failure;
-    std::chrono::steady_clock::time_point m_lastActivity;
     std::chrono::steady_clock::time_point m_bodyWrittenAt;
-    curl_off_t m_lastSent = 0;
-    curl_off_t m_lastReceived = 0;
 };
 
 class ThreadHandle : public UploadHandle
@@ -477,7 +376,7 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
     } catch (const MyInternetException& e) {
         failure = e;
     } catch (const std::bad_alloc&) {
-        failure.emplace(uploadfileerror::NotEnoughMemory, StepSendBody);
+        failure.emplace(winerror::NotEnoughMemory, StepSendBody);
     } catch (...) {
         failure.emplace(wininet::InternalError, StepSendBody);
     }
@@ -486,18 +385,10 @@ int UploadThread(SendRequestBlock& block, UploadObserver* observer, const Upload
         block.errorCode = UploadStoppedOnRequest;
         block.errorText = uploadtext::Abandoned;
         block.httpStatus = 0;
-    } else if (failure) {
-        block.errorCode = failure->code();
-        block.errorText = failure->text();
-        block.httpStatus = 0;
-    }
-    if (block.errorCode == 0) {
-        if (block.httpStatus != 200) {
-            block.errorCode = UploadHttpStatusNotOk;
-            block.errorText = strFormat(nettext::HttpStatusError, block.httpStatus);
-        }
-    } else if (block.errorText.empty()) {
-        block.errorText = strFormat(nettext::ErrorNumberTransfer, block.errorCode);
+    } else {
+        const auto wordNumber = [](int code) { return strFormat(nettext::ErrorNumberTransfer, code); };
+        recordOutcome(failure ? &*failure : nullptr, UploadHttpStatusNotOk, wordNumber, block.errorCode,
+                      block.errorText, block.httpStatus);
     }
 
     if (observer)

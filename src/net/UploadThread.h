@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 
 #include <chrono>
 #include <cstddef>
@@ -26,17 +26,6 @@ inline constexpr const char* Abandoned = "L'envoi a été abandonné.";
 // Error codes the upload leaves in the send request block besides the library's error numbers.
 inline constexpr int UploadStoppedOnRequest = -1;
 inline constexpr int UploadHttpStatusNotOk = -3;
-
-// Windows system error numbers for an upload file that cannot be opened or read; the library has
-// no text for them, so the user sees "L'erreur 2 est apparue ! " and the like.
-namespace uploadfileerror {
-inline constexpr int FileNotFound = 2;
-inline constexpr int PathNotFound = 3;
-inline constexpr int TooManyOpenFiles = 4;
-inline constexpr int AccessDenied = 5;
-inline constexpr int NotEnoughMemory = 8;
-inline constexpr int ReadFault = 30;
-} // namespace uploadfileerror
 
 // Limits of one upload. No upload may hang for ever: connecting, any stretch without a byte going
 // out or coming in, and a reply that has not arrived in full within its limit after the body was

@@ -20,30 +20,6 @@ namespace bv {
 
 namespace {
 
-struct ErrorText
-{
-    int code;
-    const char* text;
-};
-
-// The texts a German Windows shows for the errors file operations meet most often.
-constexpr ErrorText GermanErrorTexts[] = {
-    {ENOENT, "Das System kann die angegebene Datei nicht finden."},
-    {EACCES, "Zugriff verweigert."},
-    {EPERM, "Zugriff verweigert."},
-    {EEXIST, "Die Datei ist bereits vorhanden."},
-    {ENOSPC, "Auf dem Datenträger ist nicht genügend Speicherplatz vorhanden."},
-    {EROFS, "Der Datenträger ist schreibgeschützt."},
-    {ENOTDIR, "Der Verzeichnisname ist ungültig."},
-    {EISDIR, "Zugriff verweigert."},
-    {EBUSY, "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird."},
-    {ENAMETOOLONG, "Der Dateiname oder die Erweiterung ist zu lang."},
-    {EINVAL, "Falscher Parameter."},
-    {EIO, "Die Anforderung konnte wegen eines E/A-Gerätefehlers nicht ausgeführt werden."},
-    {EXDEV, "Das System kann die Datei nicht auf ein anderes Laufwerk verschieben."},
-    {ENOTEMPTY, "Das Verzeichnis ist nicht leer."},
-};
-
 SystemError errorOf(int code)
 {
     return SystemError{code, systemErrorText(code)};
@@ -209,63 +185,6 @@ SystemError copyToTemporary(int in, const struct stat& st, const std::filesystem
 }
 
 } // namespace
-
-std::string systemErrorText(int code)
-{
-    for (const auto& entry : GermanErrorTexts) {
-        if (entry.code == code)
-            return entry.text;
-    }
-    return std::strerror(code);
-}
-
-SystemError lastSystemError()
-{
-    return errorOf(errno);
-}
-
-int windowsFileError(int errnoValue)
-{
-    switch (errnoValue) {
-    case ENOENT:
-        return 2;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return 3;
-    case EMFILE:
-    case ENFILE:
-        return 4;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-        return 5;
-    case ENOMEM:
-        return 8;
-    default:
-        return 30;
-    }
-}
-
-std::string windowsFileErrorText(int number)
-{
-    switch (number) {
-    case 2:
-        return "Das System kann die angegebene Datei nicht finden.";
-    case 3:
-        return "Das System kann den angegebenen Pfad nicht finden.";
-    case 4:
-        return "Das System kann die Datei nicht öffnen.";
-    case 5:
-        return "Zugriff verweigert.";
-    case 8:
-        return "Nicht genügend Arbeitsspeicher verfügbar, um diesen Befehl zu verarbeiten.";
-    case 30:
-        return "Das System kann nicht von dem angegebenen Gerät lesen.";
-    default:
-        return {};
-    }
-}
 
 namespace files {
 
@@ -531,35 +450,6 @@ bool RemovableProbe::isRemovable(const std::filesystem::path& path) const
 bool DriveProbe::driveExists(char /*letter*/) const
 {
     return false;
-}
-
-int fileErrorCause(int errnoValue)
-{
-    switch (errnoValue) {
-    case ENOENT:
-        return FileNotFound;
-    case ENOTDIR:
-    case ENAMETOOLONG:
-    case ELOOP:
-        return BadPath;
-    case EMFILE:
-    case ENFILE:
-        return TooManyOpenFiles;
-    case EACCES:
-    case EPERM:
-    case EISDIR:
-    case EROFS:
-        return AccessDenied;
-    case EIO:
-        return HardIO;
-    case EBUSY:
-    case ETXTBSY:
-        return SharingViolation;
-    case ENOSPC:
-        return DiskFull;
-    default:
-        return GenericException;
-    }
 }
 
 } // namespace files

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/SystemErrors.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,42 +11,7 @@
 
 namespace bv {
 
-// A failed file operation: the system error number (errno) and its text.
-struct SystemError
-{
-    int code = 0;
-    std::string text;
-    explicit operator bool() const { return code != 0; }
-};
-
-// German text of a system error number, as a German system words it; strerror for the rest.
-std::string systemErrorText(int code);
-SystemError lastSystemError(); // from errno
-
-// The Windows system error number by which a file that cannot be opened or read is reported: 2 not
-// found, 3 path not found, 4 too many open files, 5 access denied, 8 not enough memory, 30 any other
-// read fault.
-int windowsFileError(int errnoValue);
-// The German system text of those numbers; empty for any other number.
-std::string windowsFileErrorText(int number);
-
 namespace files {
-
-// The cause numbers of the framework's file errors, which messages of the system show ("Fehler: %d").
-enum FileErrorCause
-{
-    GenericException = 1,
-    FileNotFound = 2,
-    BadPath = 3,
-    TooManyOpenFiles = 4,
-    AccessDenied = 5,
-    BadSeek = 9,
-    HardIO = 10,
-    SharingViolation = 11,
-    DiskFull = 13,
-};
-// The cause number for a system error number (errno).
-int fileErrorCause(int errnoValue);
 
 // The temporary directory ($TMPDIR, else /tmp), always ending in "/".
 std::string temporaryDirectory();

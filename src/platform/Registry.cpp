@@ -1,5 +1,6 @@
 #include "platform/Registry.h"
 
+#include "platform/Files.h"
 #include "platform/HiveContent.h"
 #include "platform/Text.h"
 
@@ -53,23 +54,6 @@ void reportOnce(const std::string& message)
     std::lock_guard lock(mutex);
     if (printed.insert(message).second)
         std::cerr << message << std::endl;
-}
-
-bool writeAll(int fd, const std::string& data)
-{
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return true;
 }
 
 bool readAll(int fd, std::string& out)
@@ -235,30 +219,14 @@ struct HiveFile::Impl
 
     bool writeToDisk()
     {
-        const std::string text = content.serialize();
-        std::filesystem::path tmp = file;
-        tmp += ".tmp." + std::to_string(::getpid());
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (fd < 0)
+        if (files::writeFileAtomic(file, content.serialize()))
             return false;
-        struct stat old;
-        if (identity.exists && ::stat(file.c_str(), &old) == 0)
-            ::fchmod(fd, old.st_mode & 07777);
-        struct stat st;
-        const bool ok = writeAll(fd, text) && ::fsync(fd) == 0 && ::fstat(fd, &st) == 0;
-        if (::close(fd) != 0 || !ok || ::rename(tmp.c_str(), file.c_str()) != 0) {
-            ::unlink(tmp.c_str());
-            return false;
-        }
-        const std::filesystem::path dir = file.has_parent_path() ? file.parent_path() : ".";
-        const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (dirFd >= 0) {
-            ::fsync(dirFd);
-            ::close(dirFd);
-        }
         // The rename changed the file's ctime; stat it once more so the next read does not reload.
         struct stat now;
-        identity = ::stat(file.c_str(), &now) == 0 ? FileIdentity::of(now) : FileIdentity::of(st);
+        if (::stat(file.c_str(), &now) == 0)
+            identity = FileIdentity::of(now);
+        else
+            loaded = false;
         return true;
     }
 };

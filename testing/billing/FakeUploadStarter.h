@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Event.h"
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 
 #include <atomic>
 #include <chrono>

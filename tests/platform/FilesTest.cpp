@@ -15,29 +15,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(SystemErrorText, GermanTextsForTheCommonErrors)
-{
-    const std::pair<int, const char*> rows[] = {
-        {ENOENT, "Das System kann die angegebene Datei nicht finden."},
-        {EACCES, "Zugriff verweigert."},
-        {EEXIST, "Die Datei ist bereits vorhanden."},
-        {ENOSPC, "Auf dem Datentr\xC3\xA4ger ist nicht gen\xC3\xBCgend Speicherplatz vorhanden."},
-        {EROFS, "Der Datentr\xC3\xA4ger ist schreibgesch\xC3\xBCtzt."},
-        {ENOTDIR, "Der Verzeichnisname ist ung\xC3\xBCltig."},
-        {EBUSY, "Der Prozess kann nicht auf die Datei zugreifen, da sie von einem anderen Prozess verwendet wird."},
-        {ENAMETOOLONG, "Der Dateiname oder die Erweiterung ist zu lang."},
-        {EINVAL, "Falscher Parameter."},
-        {ENOTEMPTY, "Das Verzeichnis ist nicht leer."},
-    };
-    for (const auto& [code, text] : rows)
-        EXPECT_EQ(systemErrorText(code), text) << code;
-    EXPECT_EQ(systemErrorText(ECONNRESET), std::strerror(ECONNRESET));
-    errno = ENOENT;
-    const SystemError e = lastSystemError();
-    EXPECT_TRUE(e);
-    EXPECT_EQ(e.code, ENOENT);
-}
-
 TEST(Files, TemporaryDirectoryEndsInSlash)
 {
     const std::string dir = files::temporaryDirectory();
@@ -228,14 +205,6 @@ TEST(Files, RemovableFlagOfDiskAndPartition)
     EXPECT_FALSE(files::RemovableProbe().isRemovable(sys.file("fehlt")));
     EXPECT_FALSE(files::DriveProbe().driveExists('A'));
     EXPECT_FALSE(files::DriveProbe().driveExists('B'));
-}
-
-TEST(FilesTest, SystemErrorsBecomeTheFrameworksFileErrorCauses)
-{
-    const std::pair<int, int> rows[] = {{ENOENT, 2}, {ENOTDIR, 3}, {ENAMETOOLONG, 3}, {EMFILE, 4},  {EACCES, 5},
-                                        {EISDIR, 5}, {EIO, 10},    {EBUSY, 11},       {ENOSPC, 13}, {EINVAL, 1}};
-    for (const auto& [error, cause] : rows)
-        EXPECT_EQ(files::fileErrorCause(error), cause) << error;
 }
 
 } // namespace

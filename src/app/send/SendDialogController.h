@@ -6,7 +6,7 @@
 #include "app/send/SendLaboratory.h"
 #include "billing/Edition.h"
 #include "billing/SpoolFactory.h"
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 
 #include <chrono>
 #include <functional>

@@ -11,18 +11,9 @@
 #include "platform/MessageBoxes.h"
 #include "platform/Text.h"
 
-#include <chrono>
 #include <filesystem>
 
 namespace bv {
-
-namespace {
-
-// How often a cancel that waits for the thread's acknowledgement looks whether the thread ended
-// without giving one (it fails before the body, for example when the server cannot be reached).
-constexpr std::chrono::milliseconds CancelPoll{20};
-
-} // namespace
 
 TestFileController::TestFileController(TestFileView& view, TestFileDependencies dependencies)
     : m_view(view), m_deps(std::move(dependencies))
@@ -54,17 +45,9 @@ void TestFileController::open()
         return;
     }
     const std::string& path = *chosen;
-    m_block.url = uploadUrl(m_deps.profile.read(profilekey::URL), m_deps.contracts.selectedNumber(),
-                            m_deps.session.sessionId, path);
-    m_block.uploadFile = path;
-    m_block.replyHeaders.clear();
-    m_block.replyBody.clear();
-    m_block.agent = m_deps.agent;
-    m_block.useSystemSettings = m_deps.useProxy;
-    m_block.ready.set();
-    m_block.done.reset();
-    m_block.cancel.reset();
-    m_block.cancelled.reset();
+    m_block.prepare(uploadUrl(m_deps.profile.read(profilekey::URL), m_deps.contracts.selectedNumber(),
+                              m_deps.session.sessionId, path),
+                    path, m_deps.agent, m_deps.useProxy);
 
     const std::string fileName = std::filesystem::path(path).filename().string();
     m_view.setInfoText(strFormat(sendtext::TestFileSending, fileName.c_str()));
@@ -78,12 +61,7 @@ void TestFileController::cancel()
     if (m_closed)
         return;
     if (m_handle) {
-        m_block.cancel.set();
-        // The thread acknowledges once it stopped or once the body is out; a thread that ended
-        // before reaching the body never does.
-        while (!m_block.cancelled.wait(CancelPoll))
-            if (m_handle->finished())
-                break;
+        m_block.cancelAndWait(*m_handle);
         m_deps.boxes.show(sendtext::TestFileCancelled, sendtext::Caption, MbIcon::Error);
     }
     close();

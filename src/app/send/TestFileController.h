@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/send/SendDialogView.h"
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 
 #include <functional>
 #include <memory>

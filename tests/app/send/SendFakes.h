@@ -2,7 +2,7 @@
 
 #include "app/send/KeepAliveTimer.h"
 #include "app/send/SendDialogView.h"
-#include "platform/UploadJob.h"
+#include "upload/UploadJob.h"
 #include "platform/Event.h"
 
 #include <algorithm>

@@ -7,11 +7,21 @@
 
 namespace bv {
 
-// The send request block of one transmission: filled by the spool before the upload thread starts,
-// worked on by that thread alone while it runs, and read back by the spool after the completion
-// notice. The four events carry the handshakes between the two.
+class UploadHandle;
+
+// The send request block of one upload: filled by its owner (a spool, the test-file dialog) before
+// the upload thread starts, worked on by that thread alone while it runs, and read back by the owner
+// after the completion notice. The four events carry the handshakes between the two.
 struct SendRequestBlock
 {
+    // Sets the block up for a new upload: what to send where, no reply and no result yet, ready set,
+    // done, cancel and cancelled reset.
+    void prepare(std::string requestUrl, std::string file, std::string agentName, bool systemSettings);
+    // Asks the upload thread to stop and waits until it has acknowledged (it stopped at its next
+    // block, or the body was already handed over) or has ended without acknowledging. The thread's
+    // completion notice still follows.
+    void cancelAndWait(const UploadHandle& upload);
+
     std::string url;                // full request URL with query
     std::string uploadFile;         // file whose bytes form the request body
     std::string replyHeaders;       // raw response headers, filled by the thread
@@ -48,23 +58,13 @@ public:
     virtual bool finished() const = 0;
 };
 
-// Starts the upload thread on a send request block. The billing library reaches the network only
-// through this interface; the HTTP implementation lives in the network layer.
+// Starts the upload thread on a send request block. The billing library and the test-file dialog
+// reach the network only through this interface; the HTTP implementation lives in the network layer.
 class UploadStarter
 {
 public:
     virtual ~UploadStarter() = default;
     virtual std::unique_ptr<UploadHandle> start(SendRequestBlock& block, UploadObserver* observer) = 0;
-};
-
-// What a spool needs from its caller to start a transmission.
-struct SendContext
-{
-    std::string sessionId;              // the login session's id
-    std::string agent;                  // the program title
-    bool useProxy = false;              // the configured UseProxy
-    UploadStarter* starter = nullptr;   // starts the upload thread
-    UploadObserver* observer = nullptr; // receives the thread's reports (the send dialog)
 };
 
 } // namespace bv
