@@ -1,7 +1,7 @@
 #include "gui/update/UpdateDialogRunner.h"
 
 #include "app/update/InstallerLauncher.h"
-#include "app/update/UpdateSetup.h"
+#include "app/update/UpdateWiring.h"
 #include "app/update/UpdateTexts.h"
 #include "gui/core/DialogTranscript.h"
 #include "gui/core/QtDispatcher.h"
