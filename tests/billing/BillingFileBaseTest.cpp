@@ -3,8 +3,8 @@
 #include "billing/BillingTexts.h"
 #include "billing/DecimalAmount.h"
 #include "billing/StubBillingFile.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 #include "billing/formats/cha/CCHADatei.h"
 
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/ZipContents.h"
 #include "platform/Files.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 

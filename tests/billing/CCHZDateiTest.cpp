@@ -1,7 +1,7 @@
 #include "billing/formats/chz/CCHZDatei.h"
 
 #include "billing/SampleFiles.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "billing/tiff/MultiTiffExtract.h"
 #include "platform/Files.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

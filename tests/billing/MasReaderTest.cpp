@@ -5,8 +5,8 @@
 #include "billing/MasSamples.h"
 #include "billing/formats/mas/MASrzDatei.h"
 #include "billing/formats/mas/MasServiceLines.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 

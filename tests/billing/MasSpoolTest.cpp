@@ -5,10 +5,10 @@
 #include "billing/SpoolFixtures.h"
 #include "billing/formats/mas/MASrzDatei.h"
 #include "config/Profile.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -3,9 +3,9 @@
 
 #include "billing/CAdzException.h"
 #include "billing/tiff/MultiTiffExtract.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "tiff/TiffBuilder.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "billing/FeeValueTable.h"
 #include "billing/PadSamples.h"
 #include "billing/formats/pad/CPADDatei.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 

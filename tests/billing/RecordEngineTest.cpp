@@ -8,7 +8,7 @@
 #include "billing/formats/records/RecordHeader.h"
 #include "billing/formats/records/RecordObject.h"
 #include "billing/formats/records/RecordReader.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

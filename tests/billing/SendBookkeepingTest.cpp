@@ -1,7 +1,6 @@
 #include "billing/CAbrechnungSpool.h"
 
 #include "billing/FakeUploadStarter.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolFixtures.h"
@@ -10,8 +9,9 @@
 #include "billing/formats/chz/CCHZSpool.h"
 #include "config/Profile.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

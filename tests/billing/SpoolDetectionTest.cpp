@@ -2,12 +2,12 @@
 
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/SampleFiles.h"
-#include "config/SpoolDirectory.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "config/Profile.h"
+#include "config/SpoolDirectory.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

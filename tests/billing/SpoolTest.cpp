@@ -1,8 +1,6 @@
 #include "billing/CAbrechnungSpool.h"
 
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
-#include "config/SpoolDirectory.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"
 #include "billing/formats/cha/CCHADatei.h"
@@ -10,9 +8,11 @@
 #include "billing/formats/chz/CCHZDatei.h"
 #include "billing/formats/chz/CCHZSpool.h"
 #include "config/Profile.h"
+#include "config/SpoolDirectory.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "app/receipt/ReceiptTexts.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include "ReceiptFakes.h"
 
