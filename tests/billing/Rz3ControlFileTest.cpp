@@ -223,6 +223,27 @@ TEST_F(Rz3ControlFileTest, ReadinessMarkingAndStatus)
     EXPECT_EQ(returned("Error"), "(unspezifizierter Fehler)");
 }
 
+TEST(ControlFileStatus, WritesErrorAndStatusForThePracticeSoftware)
+{
+    TempDir dir;
+    const std::string path = dir.write("bvlsabr.ini", "[Rueckgabe]\r\nREADY=0\r\n").string();
+    ASSERT_TRUE(WriteControlFileStatus(path, -56, "Fehler bei Übertragung!"));
+    EXPECT_EQ(dir.read("bvlsabr.ini"), "[Rueckgabe]\r\nREADY=0\r\nError=Fehler bei \xDC"
+                                       "bertragung!\r\nStatus=-56\r\n");
+
+    // A message of several lines still arrives, on one line; an empty one is named unspecified.
+    ASSERT_TRUE(WriteControlFileStatus(path, -943, "Zeile 1\nZeile 2"));
+    EXPECT_NE(dir.read("bvlsabr.ini").find("Error=Zeile 1 Zeile 2\r\n"), std::string::npos);
+    ASSERT_TRUE(WriteControlFileStatus(path, -2, ""));
+    EXPECT_NE(dir.read("bvlsabr.ini").find("Error= (unspezifizierter Fehler)\r\n"), std::string::npos);
+
+    // Success writes only the status.
+    TempDir other;
+    const std::string ok = other.write("c.ini", "").string();
+    ASSERT_TRUE(WriteControlFileStatus(ok, 0, "ignored"));
+    EXPECT_EQ(other.read("c.ini"), "[Rueckgabe]\r\nStatus=0\r\n");
+}
+
 // The DDS spool with a file filter that finds the practice software's control files.
 class Rz3SpoolTest : public Rz3ControlFileTest
 {

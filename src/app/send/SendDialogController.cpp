@@ -2,7 +2,6 @@
 
 #include "app/login/LoginService.h"
 #include "app/login/LoginTexts.h"
-#include "app/send/ControlFileStatus.h"
 #include "app/send/KeepAliveTimer.h"
 #include "app/send/SendFields.h"
 #include "app/send/SendRules.h"
@@ -13,6 +12,7 @@
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
 #include "billing/attachments/AttachmentStore.h"
+#include "billing/formats/dds/Rz3ControlFile.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
@@ -165,7 +165,7 @@ void SendDialogController::reportOpeningError(const CAdzException& error)
         strFormat(sendtext::AccessError, m_spoolDir.c_str(), error.message().c_str(), servicelineTelephone().c_str()),
         sendtext::Caption, MbIcon::Error);
     if (error.isControlFileCode() && !error.controlFile().empty())
-        writeControlFileStatus(error.controlFile(), ControlStatusOpeningError, error.message());
+        WriteControlFileStatus(error.controlFile(), ControlStatusOpeningError, error.message());
 }
 
 bool SendDialogController::applyBlockingRules()
@@ -406,7 +406,7 @@ void SendDialogController::uploadFinished()
 void SendDialogController::writeControlStatus(int status, const std::string& text)
 {
     if (m_spool && m_spool->HasControlFile())
-        writeControlFileStatus(m_spool->GetControlFilePath(), status, text);
+        WriteControlFileStatus(m_spool->GetControlFilePath(), status, text);
 }
 
 void SendDialogController::setSendButtonsEnabled(bool enabled)

@@ -1,5 +1,4 @@
 list(APPEND BV_APP_SOURCES
-  ${CMAKE_CURRENT_LIST_DIR}/ControlFileStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PartnerLabList.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SendDialogController.cpp
   ${CMAKE_CURRENT_LIST_DIR}/SendFields.cpp
