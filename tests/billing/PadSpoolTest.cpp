@@ -1,5 +1,6 @@
 // The PAD spool (spool type 3060): the file it takes, the customer's reduction settings, the texts it
 // hands over and what it refuses.
+#include "billing/AdzCodes.h"
 #include "billing/formats/pad/CPADSpool.h"
 
 #include "billing/PadSamples.h"
@@ -68,8 +69,8 @@ TEST_F(PadSpoolTest, RefusesWhatCannotBeRead)
         const char* value;
         int code;
     } rows[] = {
-        {"123456:StatMind", "100", -1},
-        {"Ostabschlag", "20010101=150", -1},
+        {"123456:StatMind", "100", adz::Structural},
+        {"Ostabschlag", "20010101=150", adz::Structural},
     };
     const std::string bytes = samples::padFile();
     m_spool.write("PV123456.DAT", bytes);

@@ -1,3 +1,4 @@
+#include "billing/AdzCodes.h"
 #include "billing/SpoolDetection.h"
 
 #include "billing/CAbrechnungsDatei.h"
@@ -243,7 +244,7 @@ TEST_F(SpoolTypeTest, DirectoryThatCannotBeListedIsCodeMinus19)
         DetermineSpoolType((m_spool.path() / "missing").string(), m_profile);
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -19);
+        EXPECT_EQ(e.code(), adz::DirectoryUnreadable);
         EXPECT_EQ(e.message(), "Das System kann die angegebene Datei nicht finden.");
     }
 }

@@ -6,6 +6,7 @@
 #include "app/send/SendFields.h"
 #include "app/send/SendRules.h"
 #include "app/send/SendTexts.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
@@ -143,7 +144,7 @@ SendDialogController::Opening SendDialogController::createSpool()
         m_spoolType = DetermineSpoolType(m_mode.spoolDirectory, m_deps.profile);
         m_spoolRow = spoolTypeRow(m_spoolType);
         if (!m_spoolRow)
-            throw BV_ADZ_ERROR(-1, sendtext::WrongSpoolType);
+            throw BV_ADZ_ERROR(adz::Structural, sendtext::WrongSpoolType);
         m_spool = m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
                                                                m_mode.spoolDirectory, m_euroDefault, m_mode.spoolOption,
                                                                &m_deps.feeValues});

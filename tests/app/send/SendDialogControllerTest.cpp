@@ -1,5 +1,6 @@
 #include "SendTestFixture.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/DdsSamples.h"
@@ -277,7 +278,7 @@ TEST_F(SendDialogTest, CurrencyRuleByDateAndMode)
         dialog->CheckVersandWaehrung(7);
         FAIL() << "an unknown currency must be refused";
     } catch (const CAdzException& error) {
-        EXPECT_EQ(error.code(), -1);
+        EXPECT_EQ(error.code(), adz::Structural);
         EXPECT_EQ(error.message(), "Unbekannte Währung in CSendADDlg::CheckVersandWaehrung()");
     }
 }
