@@ -5,7 +5,7 @@
 //   bench_startup [runs=5]
 
 #include "bvcentre/BillingCentre.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempRegistry.h"
 
 #include <algorithm>
 #include <chrono>

@@ -9,8 +9,8 @@
 #include "billing/formats/cha/CCHADatei.h"
 #include "platform/Files.h"
 #include "platform/MessageBoxes.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 #include "billing/CAdzException.h"
 #include "billing/formats/chz/CCHZDatei.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

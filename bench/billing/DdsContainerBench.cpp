@@ -10,7 +10,7 @@
 #include "billing/DdsSamples.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

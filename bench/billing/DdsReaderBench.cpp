@@ -14,10 +14,10 @@
 #include "billing/formats/dds/CDDSSpool.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "config/Profile.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempRegistry.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <benchmark/benchmark.h>
 

@@ -11,7 +11,7 @@
 #include "billing/PadSamples.h"
 #include "billing/formats/pad/CPADDatei.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,8 +8,8 @@
 #include "billing/SendJournal.h"
 #include "platform/DirectoryLock.h"
 #include "platform/Files.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

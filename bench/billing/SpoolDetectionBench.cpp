@@ -4,9 +4,9 @@
 #include "billing/SampleFiles.h"
 #include "billing/SpoolDetection.h"
 #include "config/Profile.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include <benchmark/benchmark.h>
 

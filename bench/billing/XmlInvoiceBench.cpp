@@ -8,7 +8,7 @@
 #include "billing/SampleFiles.h"
 #include "billing/formats/xml/XmlInvoice.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

@@ -13,9 +13,9 @@
 #include "gui/imaging/MagickImageDocument.h"
 #include "gui/scanning/SaneScanner.h"
 #include "platform/Files.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <benchmark/benchmark.h>
 

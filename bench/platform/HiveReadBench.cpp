@@ -8,7 +8,7 @@
 #include "BenchProcess.h"
 #include "platform/Files.h"
 #include "platform/Registry.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <benchmark/benchmark.h>
 

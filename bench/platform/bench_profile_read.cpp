@@ -1,8 +1,8 @@
 // How long one profile read takes when the hive file is unchanged: one stat() and a lookup in the
 // in-memory copy, no parsing. Target: well under 5 microseconds per read.
 #include "config/Profile.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/TempRegistry.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // the same run, each as a process of its own writing into an empty directory. Target: at least as fast.
 
 #include "BenchProcess.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 #include "tiff/TiffBuilder.h"
 
 #include <benchmark/benchmark.h>

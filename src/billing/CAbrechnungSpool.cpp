@@ -1,5 +1,6 @@
 #include "billing/CAbrechnungSpool.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/SendReply.h"
 #include "billing/SpoolDetection.h"
@@ -142,7 +143,7 @@ std::string CAbrechnungSpool::SelectNextFile(const std::filesystem::path& direct
     if (m_fileCount == 0 || path.empty())
         return {};
     if (!MakeWorkingCopy(path, m_workingCopy))
-        throw BV_ADZ_ERROR(-1, strFormat(txt::TemporaryCopyFailed, m_workingCopy.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::TemporaryCopyFailed, m_workingCopy.c_str()));
     m_uploadFile = m_workingCopy;
     return path;
 }
@@ -182,7 +183,7 @@ std::string CAbrechnungSpool::uploadUrl(const SendContext& context) const
 int CAbrechnungSpool::StartSend(const SendContext& context)
 {
     if (!m_file || !m_file->hasOpenFile())
-        throw BV_ADZ_ERROR(-2, txt::NothingToSend);
+        throw BV_ADZ_ERROR(adz::NothingToSend, txt::NothingToSend);
     if (m_upload)
         return 0;
     // A cancelled thread still owns the block until it has ended.
@@ -221,7 +222,7 @@ bool CAbrechnungSpool::checkUploadFile(UploadObserver* observer)
         unchanged = !identity || *identity == *m_uploadIdentity;
     }
     if (!unchanged)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::TemporaryFileChanged, m_uploadFile.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::TemporaryFileChanged, m_uploadFile.c_str()));
     if (readable)
         return true;
     // The upload thread would fail on the file before any connection: the outcome is the same, only
@@ -248,7 +249,7 @@ void CAbrechnungSpool::writeJournal()
     m_journal.files = journalFiles();
     // A transmission that could not be completed after a sudden end is not started.
     if (const SystemError error = m_journal.write(m_spoolDir))
-        throw BV_ADZ_ERROR(-1, FileAccessMessage(SendJournal::pathIn(m_spoolDir), error));
+        throw BV_ADZ_ERROR(adz::Structural, FileAccessMessage(SendJournal::pathIn(m_spoolDir), error));
 }
 
 void CAbrechnungSpool::CancelSend()

@@ -1,5 +1,6 @@
 #include "billing/CAbrechnungsDatei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/formats/records/FieldChecks.h"
 #include "platform/Files.h"
@@ -80,7 +81,7 @@ std::string CAbrechnungsDatei::GetFilePath(bool full) const
 
 std::string CAbrechnungsDatei::CalcHash()
 {
-    throw BV_ADZ_ERROR(34, txt::CalcHashMissing);
+    throw BV_ADZ_ERROR(adz::Content, txt::CalcHashMissing);
 }
 
 void CAbrechnungsDatei::resetBase()
@@ -99,7 +100,7 @@ void CAbrechnungsDatei::openFileOrThrow(const std::string& path)
     SystemError error;
     m_openFile = OpenFile::open(path, &error);
     if (!m_openFile)
-        throw BV_ADZ_ERROR(-1, FileAccessMessage(path, error));
+        throw BV_ADZ_ERROR(adz::Structural, FileAccessMessage(path, error));
 }
 
 void CAbrechnungsDatei::CheckRecordLength()
@@ -109,8 +110,8 @@ void CAbrechnungsDatei::CheckRecordLength()
     const long long count = size < 0 ? -1 : records::RecordCountOf(length, m_recordLength);
     if (count < 0) {
         const long rem = m_recordLength == 0 ? static_cast<long>(length) : static_cast<long>(length % m_recordLength);
-        throw BV_ADZ_ERROR(-1, strFormat(txt::RecordLength, GetFilePath(false).c_str(), length,
-                                         static_cast<long>(m_recordLength), rem));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::RecordLength, GetFilePath(false).c_str(), length,
+                                                      static_cast<long>(m_recordLength), rem));
     }
     m_recordCount = static_cast<int>(count);
 }
@@ -127,9 +128,9 @@ bool CAbrechnungsDatei::IsEuro(const std::string& currencyText) const
             return false;
         if (m_euroWhenMissing)
             return true;
-        throw BV_ADZ_ERROR(34, txt::NoCurrency);
+        throw BV_ADZ_ERROR(adz::Content, txt::NoCurrency);
     }
-    throw BV_ADZ_ERROR(34, strFormat(txt::UnknownCurrency, text.c_str()));
+    throw BV_ADZ_ERROR(adz::Content, strFormat(txt::UnknownCurrency, text.c_str()));
 }
 
 std::string CAbrechnungsDatei::CurrencyName() const

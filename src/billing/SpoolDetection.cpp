@@ -1,5 +1,6 @@
 #include "billing/SpoolDetection.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "billing/FileSniffing.h"
@@ -89,7 +90,7 @@ std::vector<files::DirEntry> listOrThrow(const std::string& directory, const std
     SystemError error;
     auto entries = files::listDirectory(directory, pattern, &error);
     if (error)
-        throw BV_ADZ_ERROR(-19, error.text);
+        throw BV_ADZ_ERROR(adz::DirectoryUnreadable, error.text);
     return entries;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <filesystem>
 #include <map>

@@ -1,7 +1,7 @@
 #include "billing/attachments/AttachmentIni.h"
 #include "billing/attachments/AttachmentStore.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

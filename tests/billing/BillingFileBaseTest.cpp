@@ -1,10 +1,11 @@
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungsDatei.h"
 
 #include "billing/BillingTexts.h"
 #include "billing/DecimalAmount.h"
 #include "billing/StubBillingFile.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ TEST(BillingFileBase, RecordLengthAcceptsMissingLineEndAndOneTrailingByte)
                 file.CheckRecordLength();
                 ADD_FAILURE() << row.length << " accepted";
             } catch (const CAdzException& e) {
-                EXPECT_EQ(e.code(), -1);
+                EXPECT_EQ(e.code(), adz::Structural);
                 EXPECT_EQ(e.message(), "Dateilänge von RZ0001.001 kein Vielfaches der Satzlänge ! [2310 mod 256=6]");
             }
         } else {
@@ -72,7 +73,7 @@ TEST(BillingFileBase, OpenFailureCarriesTheFileAccessText)
         RecordFile file("/nonexistent/dir/RZ0001.001", 256);
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_EQ(
             e.message().rfind("Dateizugriffsfehler [2] bei Datei: /nonexistent/dir/RZ0001.001 (lOsError=2)\r\n", 0), 0u)
             << e.message();
@@ -106,7 +107,7 @@ TEST(BillingFileBase, CurrencyRecognition)
             file.IsEuro(row.text);
             ADD_FAILURE() << row.text;
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), 34);
+            EXPECT_EQ(e.code(), adz::Content);
             EXPECT_EQ(e.message(), row.message);
         }
     }
@@ -232,7 +233,7 @@ TEST(BillingFileBase, DefaultsOfTheBaseOperations)
         file.CalcHash();
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), 34);
+        EXPECT_EQ(e.code(), adz::Content);
         EXPECT_EQ(e.message(), "CalcHash-Fehler: Hashfunktion für diesen Dateityp nicht implementiert!");
     }
 }

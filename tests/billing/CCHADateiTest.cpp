@@ -1,11 +1,12 @@
+#include "billing/AdzCodes.h"
 #include "billing/formats/cha/CCHADatei.h"
 
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/ZipContents.h"
 #include "platform/Files.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -183,7 +184,7 @@ TEST_F(CCHADateiTest, MixedSendersStopEverythingAndMoveNothing)
         CCHADatei cha(spoolDir(), false, false, m_boxes);
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_EQ(e.message(), "In den vorliegenden Dateien sind unterschiedliche EAN vorhanden!\nEin Versand an "
                                "brevalis ist deshalb nicht möglich.\n");
     }
@@ -265,7 +266,7 @@ TEST_F(CCHADateiTest, WorkingDirectoryThatCannotBeCreated)
         CCHADatei cha(spoolDir(), false, false, m_boxes);
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_EQ(e.message(), "Das Verzeichnis '" + spoolDir() + "Tmp/' konnte nicht angelegt werden.");
     }
     EXPECT_TRUE(fs::exists(m_spool.path() / "a.xml"));

@@ -1,7 +1,8 @@
+#include "billing/AdzCodes.h"
 #include "billing/formats/chz/CCHZDatei.h"
 
 #include "billing/SampleFiles.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,7 @@ TEST(CCHZDatei, FirstMissingKeyIsReportedInOrder)
             CCHZDatei chz(dir.write("a.chz", samples::chzFile(row.sample)).string());
             ADD_FAILURE() << row.message;
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), 34);
+            EXPECT_EQ(e.code(), adz::Content);
             EXPECT_EQ(e.message(), row.message);
         }
     }
@@ -99,7 +100,7 @@ TEST(CCHZDatei, UnreadableFileIsCodeMinusOne)
         CCHZDatei chz("/nonexistent/a.chz");
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_EQ(e.message().rfind("Dateizugriffsfehler [2] bei Datei: /nonexistent/a.chz", 0), 0u);
     }
 }

@@ -1,13 +1,14 @@
 // Attachments of DDS-RZ deliveries: the attachment container written and read back, its refusals,
 // the binding of attachments to invoices and the extraction of an invoice's attachments.
+#include "billing/AdzCodes.h"
 #include "billing/AttachmentSamples.h"
 #include "billing/DdsSamples.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "billing/tiff/MultiTiffExtract.h"
 #include "platform/Files.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -241,7 +242,7 @@ TEST_F(DdsAttachmentTest, NamesFromTheContainerStayInTheAttachmentDirectory)
     EXPECT_EQ(rz3->ExtractAttachments(0, dir.file("out").string()), 12);
     EXPECT_EQ(dir.read("out/A0000400.tif"), "z.tif");
     rz3->attachments().pop_back();
-    expectRefused([&] { rz3->ExtractAttachments(0, dir.file("out").string()); }, -129,
+    expectRefused([&] { rz3->ExtractAttachments(0, dir.file("out").string()); }, adz::AttachmentReference,
                   "Inkonsistenz in Anlagenreferenzierung ! (Rechnung-Nr.1)");
 }
 
@@ -250,22 +251,23 @@ TEST_F(DdsAttachmentTest, AttachmentListRules)
     auto rz2 = open<DDSrz2Datei>("RZ0001.001", samples::ddsRzFile(DdsPlan{.invoices = 2}));
     rz2->ReadContents();
     dir.write("lone.tif", "T");
-    expectRefused([&] { rz2->AddAttachment(dir.file("lone.tif").string()); }, 34,
+    expectRefused([&] { rz2->AddAttachment(dir.file("lone.tif").string()); }, adz::Content,
                   "RZ2: Keine ini-Datei zu Anlage " + dir.file("lone.tif").string() + " gefunden!");
     dir.write("s.tif", "T");
     dir.write("s.ini", samples::rz2AttachmentIni("x", "0"));
     for (int i = 0; i < 25; ++i)
         rz2->AddAttachment(dir.file("s.tif").string());
-    expectRefused([&] { rz2->AddAttachment(dir.file("s.tif").string()); }, -1,
+    expectRefused([&] { rz2->AddAttachment(dir.file("s.tif").string()); }, adz::Structural,
                   "Rechnung 1 enthält mehr als 25 Anlagen!");
     dir.write("s.ini", samples::rz2AttachmentIni("x", "-1"));
     for (int i = 0; i < 30; ++i)
         rz2->AddAttachment(dir.file("s.tif").string());
     EXPECT_EQ(rz2->GetAttachmentCount(1), 50); // invoice count x 25: the rest is left out
     EXPECT_EQ(rz2->attachments().back().laboratoryAmount, -1);
-    expectRefused([&] { rz2->AddFromTempDDS(); }, -703, "AddFromTempDDS: m_pAnlage wurde bereits allokiert!");
+    expectRefused([&] { rz2->AddFromTempDDS(); }, adz::AttachmentContainer,
+                  "AddFromTempDDS: m_pAnlage wurde bereits allokiert!");
     rz2->attachments()[1].path.clear();
-    expectRefused([&] { rz2->WriteContainer(); }, 34, "Anlageliste unvollstängig! (nur 1 statt 50 Anlagen)");
+    expectRefused([&] { rz2->WriteContainer(); }, adz::Content, "Anlageliste unvollstängig! (nur 1 statt 50 Anlagen)");
 }
 
 } // namespace

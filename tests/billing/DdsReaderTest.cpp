@@ -1,13 +1,15 @@
 // The DDS-RZ reader: the control record, LOAD_ALL with its structural rules, the totals and field
 // checks, names, the attachment directory and enciphered deliveries.
+#include "billing/AdzCodes.h"
 #include "billing/DdsSamples.h"
 #include "billing/FeeValueTable.h"
 #include "billing/SampleFiles.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "billing/formats/dds/VddsEncryption.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
+#include "billing/formats/records/RecordObject.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -123,35 +125,38 @@ TEST_F(DdsReaderTest, ControlRecordRules)
         int code;
         std::string message;
     } rows[] = {
-        {"declares 5 of 6", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 2, "00005"); }, -1,
+        {"declares 5 of 6", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 2, "00005"); }, adz::Structural,
          "Anzahl Sätze stimmt nicht mit der im Kontrollsatz angegebenen Anzahl überein! Nominal/Real: 5/6 in "
          "Kontrollsatz (\"0000\")!"},
         {"last record not 0000",
-         [](DdsFileBuilder& f) { f.setHeader(f.controlIndex(), HeaderPart::RecordType, "0001"); }, -1,
+         [](DdsFileBuilder& f) { f.setHeader(f.controlIndex(), HeaderPart::RecordType, "0001"); }, adz::Structural,
          "Anzahl Sätze stimmt nicht mit der im Kontrollsatz angegebenen Anzahl überein! Nominal/Real: 6/6 in "
          "Kontrollsatz (\"0001\")!"},
-        {"no invoice", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 0, "0000"); }, -22,
-         "Anzahl Rechnungen = 0 in Kontrollsatz !"},
+        {"no invoice", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 0, "0000"); },
+         adz::ControlRecordInvoiceCount, "Anzahl Rechnungen = 0 in Kontrollsatz !"},
         {"medium 2 before the flag",
-         [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 10, "002").setField(f.controlIndex(), 11, "J"); }, -23,
+         [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 10, "002").setField(f.controlIndex(), 11, "J"); },
+         adz::ControlRecordMedium,
          "Medium-Nummer in Kontrollsatz = \"002\" ! Folgemedien werden HIER nicht unterstützt!"},
-        {"follow-up medium", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 11, "J"); }, -24,
+        {"follow-up medium", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 11, "J"); },
+         adz::ControlRecordUnsupported,
          "Folgemediumkennung in Kontrollsatz = \"J\" ! Folgemedien werden HIER nicht unterstützt!"},
-        {"character set", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 8, "UTF8"); }, -24,
-         "Zeichensatzkennung in Kontrollsatz = \"UTF8\" ! Wird nicht unterstützt!"},
-        {"date field", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 5, "20241301"); }, -72,
+        {"character set", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 8, "UTF8"); },
+         adz::ControlRecordUnsupported, "Zeichensatzkennung in Kontrollsatz = \"UTF8\" ! Wird nicht unterstützt!"},
+        {"date field", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 5, "20241301"); },
+         records::ControlRecordFieldCode,
          "Feldprüfung gescheitert: 6;0/11/D (Satzindex;Satzart/Feld/Typ)    Inhalt:[20241301]"},
-        {"version", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 9, "0.99"); }, -10,
+        {"version", [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 9, "0.99"); }, adz::UnsupportedVersion,
          "Nicht unterstützte Dateiversion: 0.99"},
-        {"interface of RZ3", [](DdsFileBuilder& f) { f.setHeader(f.controlIndex(), HeaderPart::Interface, "03"); }, -1,
-         "Falsche Datei-Version (03,2.20)! (Erwartet: DDS-RZ 02 / Version: 1.0)"},
-        {"running number 00a1", [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::RunningNumber, "00a1"); }, 23,
-         "Datensatz-Headerfehler (0110) bei Satzindex: 1 / Feld:.5"},
-        {"other customer", [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::CustomerNumber, "00004712"); }, 23,
-         "Datensatz-Headerfehler (0110) bei Satzindex: 1 / Feld:.1"},
-        {"other interface", [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::Interface, "03"); }, 23,
+        {"interface of RZ3", [](DdsFileBuilder& f) { f.setHeader(f.controlIndex(), HeaderPart::Interface, "03"); },
+         adz::Structural, "Falsche Datei-Version (03,2.20)! (Erwartet: DDS-RZ 02 / Version: 1.0)"},
+        {"running number 00a1", [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::RunningNumber, "00a1"); },
+         adz::RecordHeader, "Datensatz-Headerfehler (0110) bei Satzindex: 1 / Feld:.5"},
+        {"other customer", [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::CustomerNumber, "00004712"); },
+         adz::RecordHeader, "Datensatz-Headerfehler (0110) bei Satzindex: 1 / Feld:.1"},
+        {"other interface", [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::Interface, "03"); }, adz::RecordHeader,
          "Datensatz-Headerfehler (0110) bei Satzindex: 1 / Feld:.2"},
-        {"CR CR", [](DdsFileBuilder& f) { f.records()[1][255] = '\r'; }, 34,
+        {"CR CR", [](DdsFileBuilder& f) { f.records()[1][255] = '\r'; }, adz::Content,
          "Datensatz-Formatfehler (Offset 1,Satzart[0110]): Satzabschluß falsch!"},
     };
     for (const auto& row : rows) {
@@ -170,7 +175,7 @@ TEST_F(DdsReaderTest, VersionLimitOption)
         open(file, true);
         ADD_FAILURE();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -10);
+        EXPECT_EQ(e.code(), adz::UnsupportedVersion);
         EXPECT_EQ(e.message(), "Nicht unterstützte Dateiversion: 2.60");
     }
 }
@@ -189,65 +194,65 @@ TEST_F(DdsReaderTest, StructuralRules)
         {"unknown record type",
          {.invoices = 2},
          [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::RecordType, "0999"); },
-         -1,
+         adz::Structural,
          "Nichtimplemetierte Satzart (999 ?) bei Satzindex: 1"},
         {"first invoice without 0200",
          {.invoices = 2},
          [](DdsFileBuilder& f) { f.records()[2] = f.makeRecord(210, samples::systemInvoiceNumber(0), 3); },
-         -1,
+         adz::Structural,
          "Rechnungsdatensatz (Satzart 200) fehlt! (Systemrechnungsnummer \"0000001000\")"},
         {"last invoice without 0200",
          {.invoices = 2},
          [](DdsFileBuilder& f) { f.records()[5] = f.makeRecord(210, samples::systemInvoiceNumber(1), 3); },
-         -1,
+         adz::Structural,
          "Rechnungsdatensatz (Satzart 200) fehlt! (letzte Rechnung/Systemrechnungsnummer \"0000001001\")"},
         {"system invoice number",
          {.invoices = 2},
          [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::SystemInvoiceNumber, "0000009999"); },
-         -1,
+         adz::Structural,
          "Falsche oder fehlende Systemrechnungsnummer in Satzheader (\"0000009999\" statt \"0000001000\") bei "
          "Satzindex: 1"},
         {"running number",
          {.invoices = 2},
          [](DdsFileBuilder& f) { f.setHeader(1, HeaderPart::RunningNumber, "0005"); },
-         -1,
+         adz::Structural,
          "Falsche laufende Nummer in Satzheader (5 statt 2) bei Satzindex: 1"},
         {"amount one above the limit",
          {.amount = 100000001},
          nullptr,
-         -1,
+         adz::Structural,
          "Irregulärer Rechnungsbetrag (Systemrechnungsnummer \"0000001000\") bei Satzindex: 2"},
         // 2^32 + 100 read into 32 bits would be 100.
         {"amount beyond 32 bits",
          {.amount = 4294967396},
          nullptr,
-         -1,
+         adz::Structural,
          "Irregulärer Rechnungsbetrag (Systemrechnungsnummer \"0000001000\") bei Satzindex: 2"},
         {"fee value outside its range",
          {.invoices = 2, .feePositions = 1},
          nullptr,
-         -1,
+         adz::Structural,
          "Fehler bei Überprüfung eines Leistungswertes, möglicherweise liegt ein Währungsproblem vor!\nRechnung 1, "
          "Ziffer 4711"},
         {"0850 in RZ2",
          {.interfaceNumber = 2, .attachmentsPerInvoice = 1},
          nullptr,
-         -1,
+         adz::Structural,
          "Satzart 850 falsch f. Interface RZ02 (bei Satzindex: 3)"},
         {"0850 numbered again in the second invoice",
          {.interfaceNumber = 3, .invoices = 2, .attachmentsPerInvoice = 2},
          [](DdsFileBuilder& f) { f.setField(8, 0, "00001"); },
-         -1,
+         adz::Structural,
          "Satzart 850: Falscher Anlagenindex bei Satzindex: 8 (Index 3 erwartet!)"},
         {"more invoices than declared",
          {.invoices = 3},
          [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 0, "0001"); },
-         -87,
+         adz::InvoiceCount,
          "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:3 ;  in Zusammenfassung deklariert: 1!"},
         {"fewer invoices than declared",
          {.invoices = 2},
          [](DdsFileBuilder& f) { f.setField(f.controlIndex(), 0, "0009"); },
-         -87,
+         adz::InvoiceCount,
          "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:2 ;  in Zusammenfassung deklariert: 9!"},
         {"two records before the first invoice",
          {.invoices = 2, .fileRecord = true},
@@ -255,7 +260,7 @@ TEST_F(DdsReaderTest, StructuralRules)
              f.records().insert(f.records().begin(), f.records()[0]);
              f.recount();
          },
-         -1,
+         adz::Structural,
          "Undefinierter Struktureller Fehler: Nicht zugeordnete Sätze !"},
     };
     for (const auto& row : rows) {
@@ -308,7 +313,7 @@ TEST_F(DdsReaderTest, TotalsAreComparedExactlyAndShownFormatted)
             reader->CheckContents(false);
             ADD_FAILURE() << row.controlTotal;
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), -105);
+            EXPECT_EQ(e.code(), adz::ControlTotal);
             EXPECT_EQ(e.message(), row.message);
         }
     }
@@ -325,7 +330,7 @@ TEST_F(DdsReaderTest, ContentCheckOfFieldsAndNameRecords)
         reader->CheckContents(true);
         ADD_FAILURE();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -77);
+        EXPECT_EQ(e.code(), records::ContentFieldCode);
         EXPECT_EQ(e.message(), "Feldprüfung gescheitert: 5;100/14/D (Satzindex;Satzart/Feld/Typ)    Inhalt:[20241315]");
     }
 
@@ -350,14 +355,14 @@ TEST_F(DdsReaderTest, EmptyAndMissingFilesAreRefused)
         DDSrz2Datei reader(dir.write("RZ0001.001", "").string(), false, false);
         ADD_FAILURE();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), 34);
+        EXPECT_EQ(e.code(), adz::Content);
         EXPECT_EQ(e.message(), "Datensatz-Lesefehler (Offset 0): nur 0d gelesen! ");
     }
     try {
         DDSrz2Datei reader(dir.file("RZ0002.001").string(), false, false);
         ADD_FAILURE();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_EQ(e.message().rfind("Dateizugriffsfehler [2] bei Datei: ", 0), 0u) << e.message();
     }
 }
@@ -395,7 +400,7 @@ TEST_F(DdsReaderTest, AttachmentDirectoryIsMadeOrReported)
             blocked->AttachmentDirectory();
             ADD_FAILURE();
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), -1);
+            EXPECT_EQ(e.code(), adz::Structural);
             EXPECT_EQ(e.message(), row.message);
         }
         ASSERT_EQ(boxes.boxes.size(), 1u);

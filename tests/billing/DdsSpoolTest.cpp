@@ -1,5 +1,6 @@
 // The DDS spool (spool types 0 and 3058): the file it takes, what it hands over, enciphered
 // deliveries, and the bookkeeping of a confirmed transmission.
+#include "billing/AdzCodes.h"
 #include "billing/formats/dds/CDDSSpool.h"
 
 #include "billing/DdsSamples.h"
@@ -8,9 +9,9 @@
 #include "billing/SpoolFixtures.h"
 #include "billing/formats/dds/DDSrzDatei.h"
 #include "config/Profile.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -109,9 +110,10 @@ TEST_F(DdsSpoolTest, RefusalsReachTheCreatorAndLeaveTheFileAsItWas)
         int code;
         std::string message;
     } rows[] = {
-        {"not a DDS-RZ file", samples::fixed128File("1234", false), -1,
+        {"not a DDS-RZ file", samples::fixed128File("1234", false), adz::Structural,
          "Die Datei \"" + spoolDir() + "RZ0001.001\" im Spoolverzeichniss entspricht keinem zulässigen DDS-Format!"},
-        {"declares more invoices", samples::DdsFileBuilder(DdsPlan{.invoices = 2}).setField(6, 0, "0003").bytes(), -87,
+        {"declares more invoices", samples::DdsFileBuilder(DdsPlan{.invoices = 2}).setField(6, 0, "0003").bytes(),
+         adz::InvoiceCount,
          "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden:2 ;  in Zusammenfassung deklariert: 3!"},
     };
     for (const auto& row : rows) {

@@ -1,8 +1,8 @@
 #include "billing/FeeValueTable.h"
 
 #include "config/Profile.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

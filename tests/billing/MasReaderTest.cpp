@@ -1,12 +1,14 @@
 // The MAS reader: header and summary records, LOAD_ALL with its structural rules, the reductions of the
 // service lines and the rewritten records, the checks and the reduction statistics.
 #include "MasPadCases.h"
+#include "billing/AdzCodes.h"
 #include "billing/FeeValueTable.h"
 #include "billing/MasSamples.h"
 #include "billing/formats/mas/MASrzDatei.h"
 #include "billing/formats/mas/MasServiceLines.h"
+#include "billing/formats/records/RecordObject.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +141,8 @@ TEST_F(MasReaderTest, VersionsSelectTheirTables)
         EXPECT_EQ(reader->CheckContents(true), 1);
     }
     EXPECT_EQ(load(samples::masFile(MasPlan{.version = "V1.20"}))->version(), 1200);
-    expectRefused(samples::masFile(MasPlan{.version = "1.31"}), -10, "Nicht unterstützte Dateiversion: 1.31", true);
+    expectRefused(samples::masFile(MasPlan{.version = "1.31"}), adz::UnsupportedVersion,
+                  "Nicht unterstützte Dateiversion: 1.31", true);
 }
 
 // A 1.0 file keeps its own service layout when its lines are rewritten, so that its table still
@@ -168,41 +171,45 @@ TEST_F(MasReaderTest, StructuralRefusals)
         int code;
         std::string message;
     } rows[] = {
-        {"first record of type 100", [](MasFileBuilder& f) { f.records()[0] = f.makeRecord(100, "000000"); }, -1,
+        {"first record of type 100", [](MasFileBuilder& f) { f.records()[0] = f.makeRecord(100, "000000"); },
+         adz::Structural,
          "Anzahl Sätze stimmt nicht mit der im Kontrollsatz angegebenen Anzahl überein! Nominal/Real: 16/16 in "
          "Kontrollsatz (\"MCX1\")!"},
-        {"declared record count", [&](MasFileBuilder& f) { f.setField(f.summaryIndex(), 0, "000015"); }, -1,
+        {"declared record count", [&](MasFileBuilder& f) { f.setField(f.summaryIndex(), 0, "000015"); },
+         adz::Structural,
          "Anzahl Sätze stimmt nicht mit der im Kontrollsatz angegebenen Anzahl überein! Nominal/Real: 15/16 in "
          "Kontrollsatz (\"MCX1\")!"},
-        {"no invoices declared", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 4, "0000"); }, -22,
-         "Anzahl Rechnungen = 0 in Kontrollsatz !"},
-        {"character set", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 2, "UTF8"); }, -24,
-         "Zeichensatzkennung in Kontrollsatz = \"UTF8\" ! Wird nicht unterstützt!"},
-        {"summary field", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 5, "0000000x000"); }, -72,
+        {"no invoices declared", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 4, "0000"); },
+         adz::ControlRecordInvoiceCount, "Anzahl Rechnungen = 0 in Kontrollsatz !"},
+        {"character set", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 2, "UTF8"); },
+         adz::ControlRecordUnsupported, "Zeichensatzkennung in Kontrollsatz = \"UTF8\" ! Wird nicht unterstützt!"},
+        {"summary field", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 5, "0000000x000"); },
+         records::ControlRecordFieldCode,
          "Feldprüfung gescheitert: 15;990/11/N (Satzindex;Satzart/Feld/Typ)    Inhalt:[0000000x000]"},
-        {"header field", [](MasFileBuilder& f) { f.setField(0, 2, "20191301"); }, -72,
+        {"header field", [](MasFileBuilder& f) { f.setField(0, 2, "20191301"); }, records::ControlRecordFieldCode,
          "Feldprüfung gescheitert: 0;0/8/D (Satzindex;Satzart/Feld/Typ)    Inhalt:[20191301]"},
-        {"customer number", [](MasFileBuilder& f) { f.records()[3].replace(0, 6, "654321"); }, 23,
+        {"customer number", [](MasFileBuilder& f) { f.records()[3].replace(0, 6, "654321"); }, adz::RecordHeader,
          "Datensatz-Headerfehler (201) bei Satzindex: 3 / Feld:.1"},
-        {"record type", [](MasFileBuilder& f) { f.records()[3].replace(12, 3, "2x1"); }, 23,
+        {"record type", [](MasFileBuilder& f) { f.records()[3].replace(12, 3, "2x1"); }, adz::RecordHeader,
          "Datensatz-Headerfehler (2x1) bei Satzindex: 3 / Feld:.4"},
-        {"unknown record type", [](MasFileBuilder& f) { f.records()[3].replace(12, 3, "350"); }, -1,
+        {"unknown record type", [](MasFileBuilder& f) { f.records()[3].replace(12, 3, "350"); }, adz::Structural,
          "Nichtimplemetierte Satzart (350 ?) bei Satzindex: 3"},
-        {"system invoice number", [](MasFileBuilder& f) { f.records()[4].replace(6, 6, "000009"); }, -1,
+        {"system invoice number", [](MasFileBuilder& f) { f.records()[4].replace(6, 6, "000009"); }, adz::Structural,
          "Falsche oder fehlende Systemrechnungsnummer in Satzheader (\"000009\" statt \"000001\") bei Satzindex: 4"},
-        {"totals missing", [&](MasFileBuilder& f) { f.records()[at(900)(f)] = f.makeRecord(800, "000001"); }, -1,
-         "Rechnungsdatensatz (Satzart 200) fehlt! (Systemrechnungsnummer \"000001\")"},
+        {"totals missing", [&](MasFileBuilder& f) { f.records()[at(900)(f)] = f.makeRecord(800, "000001"); },
+         adz::Structural, "Rechnungsdatensatz (Satzart 200) fehlt! (Systemrechnungsnummer \"000001\")"},
         {"totals of the last invoice missing",
-         [&](MasFileBuilder& f) { f.records()[at(900, 1)(f)] = f.makeRecord(800, "000002"); }, -1,
+         [&](MasFileBuilder& f) { f.records()[at(900, 1)(f)] = f.makeRecord(800, "000002"); }, adz::Structural,
          "Rechnungsdatensatz (Satzart 200) fehlt! (letzte Rechnung/Systemrechnungsnummer \"000002\")"},
-        {"more invoices than declared", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 4, "0001"); }, -87,
+        {"more invoices than declared", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 4, "0001"); },
+         adz::InvoiceCount,
          "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden: 2; in Zusammenfassung deklariert: 1!"},
         {"OSTMIND_FLAG A then B",
-         [&](MasFileBuilder& f) { f.setField(at(300)(f), 15, "A").setField(at(300, 1)(f), 15, "B"); }, -1,
+         [&](MasFileBuilder& f) { f.setField(at(300)(f), 15, "A").setField(at(300, 1)(f), 15, "B"); }, adz::Structural,
          "Die Rechnungen in der Datei haben unterschiedliche Werte im Feld 19 OSTMIND_FLAG im Datensatz 300 "},
-        {"control total", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 5, "00000004000"); }, -105,
+        {"control total", [](MasFileBuilder& f) { f.setField(f.summaryIndex(), 5, "00000004000"); }, adz::ControlTotal,
          "Prüfsumme (Gesamtbetrag) FALSCH!: Kontrollsatz: 40,00 / Summe: 40,04"},
-        {"service field", [&](MasFileBuilder& f) { f.setField(at(700)(f), 3, "00x1"); }, -77,
+        {"service field", [&](MasFileBuilder& f) { f.setField(at(700)(f), 3, "00x1"); }, records::ContentFieldCode,
          "Feldprüfung gescheitert: 5;700/9/N (Satzindex;Satzart/Feld/Typ)    Inhalt:[00x1]"},
     };
     for (const auto& row : rows) {
@@ -223,7 +230,7 @@ TEST_F(MasReaderTest, OstmindFlagIThenBIsAccepted)
 TEST_F(MasReaderTest, FeeValuesAreCheckedByTheRecipientRecordsList)
 {
     ASSERT_TRUE(feeValues.AddList("Muster", "0001=100-200"));
-    expectRefused(samples::masFile(), -1,
+    expectRefused(samples::masFile(), adz::Structural,
                   "Fehler bei Überprüfung eines Leistungswertes, möglicherweise liegt ein Währungsproblem vor! "
                   "Rechnung 1, Ziffer 0001");
 }
@@ -233,7 +240,8 @@ TEST_F(MasReaderTest, TotalsBeyondTheirDigitsAreIrregular)
 {
     MasFileBuilder file(MasPlan{.servicesPerInvoice = 11, .serviceAmount = 9999999});
     file.setField(file.indicesOf(300).front(), 14, "M");
-    expectRefused(file.bytes(), -1, "Irregulärer Rechnungsbetrag (Systemrechnungsnummer \"000001\") bei Satzindex: 16");
+    expectRefused(file.bytes(), adz::Structural,
+                  "Irregulärer Rechnungsbetrag (Systemrechnungsnummer \"000001\") bei Satzindex: 16");
 }
 
 TEST_F(MasReaderTest, EastPercentageIsRounded)
@@ -265,7 +273,7 @@ TEST_F(MasReaderTest, CharacterSetsAndCurrency)
         auto reader = load(samples::masFile(MasPlan{.characterSet = row.characterSet, .recipientName = row.written}));
         EXPECT_EQ(reader->invoices()[0].nameText, row.read);
     }
-    expectRefused(samples::masFile(MasPlan{.currency = "CHF"}), 34, "Währungsbezeichnung 'CHF' unbekannt!");
+    expectRefused(samples::masFile(MasPlan{.currency = "CHF"}), adz::Content, "Währungsbezeichnung 'CHF' unbekannt!");
 }
 
 // The rewritten areas are the printf layouts, also for negative values and short or long texts.

@@ -1,14 +1,15 @@
 // The MAS spool (spool type 3061): the file it takes, what it hands over and what it refuses.
+#include "billing/AdzCodes.h"
 #include "billing/formats/mas/CMASSpool.h"
 
 #include "billing/MasSamples.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/formats/mas/MASrzDatei.h"
 #include "config/Profile.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +71,9 @@ TEST_F(MasSpoolTest, RefusesWhatIsNotAValidMasFile)
         int code;
         std::string message;
     } rows[] = {
-        {std::string(300, 'x'), -1, "Die Datei \"%s\" im Spoolverzeichniss entspricht keinem zulässigen MAS-Format!"},
-        {damaged.bytes(), -87,
+        {std::string(300, 'x'), adz::Structural,
+         "Die Datei \"%s\" im Spoolverzeichniss entspricht keinem zulässigen MAS-Format!"},
+        {damaged.bytes(), adz::InvoiceCount,
          "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden: 1; in Zusammenfassung deklariert: 2!"},
     };
     for (const auto& row : rows) {

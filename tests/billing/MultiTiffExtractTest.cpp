@@ -1,11 +1,12 @@
 // Splitting an extracted attachment with the splitter program: the real bvtiffsplit for the pages,
 // small shell scripts standing in for a splitter that fails, hangs, crashes or checks its arguments.
 
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/tiff/MultiTiffExtract.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "tiff/TiffBuilder.h"
 
 #include <gtest/gtest.h>
@@ -137,7 +138,7 @@ TEST_F(MultiTiffExtractTest, WaitingIsAskedAboutAtEachStep)
     const std::string hanging = script("exec sleep 30");
     const auto started = std::chrono::steady_clock::now();
     const auto [code, text] = failure(hanging, 100ms);
-    EXPECT_EQ(code, -138);
+    EXPECT_EQ(code, adz::SplitWait);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);
     EXPECT_EQ(text.find("Fehler bei warten von: \"" + hanging + " "), 0u) << text;
     EXPECT_NE(text.find(") (Rechnung-Nr.3)"), std::string::npos) << text;

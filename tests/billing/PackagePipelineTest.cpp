@@ -2,8 +2,8 @@
 
 #include "billing/ZipContents.h"
 #include "billing/formats/cha/ZipPackageWriter.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 

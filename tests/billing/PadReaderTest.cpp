@@ -1,11 +1,13 @@
 // The PAD reader: framing, the control and file end records, LOAD_ALL with its structural rules, the
 // conversion into MAS records with the reductions, the checks, the reduction summary and the digest.
 #include "MasPadCases.h"
+#include "billing/AdzCodes.h"
 #include "billing/FeeValueTable.h"
 #include "billing/PadSamples.h"
 #include "billing/formats/pad/CPADDatei.h"
+#include "billing/formats/records/RecordObject.h"
+#include "platform/TempDir.h"
 #include "platform/Text.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -141,26 +143,26 @@ TEST_F(PadReaderTest, StructuralRefusals)
         int code;
         std::string message;
     } rows[] = {
-        {"record count", [](PadFileBuilder& f) { f.setField(f.recordCount() - 1, 0, "000004"); }, -1,
+        {"record count", [](PadFileBuilder& f) { f.setField(f.recordCount() - 1, 0, "000004"); }, adz::Structural,
          "Anzahl Sätze stimmt nicht mit der im Kontrollsatz angegebenen Anzahl überein! Nominal/Real: 4/7 in "
          "Kontrollsatz (\"0000\")!"},
-        {"control record field", [](PadFileBuilder& f) { f.setField(0, 2, "321306"); }, -72,
+        {"control record field", [](PadFileBuilder& f) { f.setField(0, 2, "321306"); }, records::ControlRecordFieldCode,
          "Feldprüfung gescheitert: 0;0/8/2 (Satzindex;Satzart/Feld/Typ)    Inhalt:[321306]"},
-        {"customer number", [](PadFileBuilder& f) { f.records()[1].replace(0, 6, "654321"); }, 23,
+        {"customer number", [](PadFileBuilder& f) { f.records()[1].replace(0, 6, "654321"); }, adz::RecordHeader,
          "Datensatz-Headerfehler (200) bei Satzindex: 1 / Feld:.1"},
-        {"unknown record type", [](PadFileBuilder& f) { f.records()[3].replace(12, 3, "350"); }, -1,
+        {"unknown record type", [](PadFileBuilder& f) { f.records()[3].replace(12, 3, "350"); }, adz::Structural,
          "Nichtimplemetierte Satzart (350 ?) bei Satzindex: 3"},
-        {"system invoice number", [](PadFileBuilder& f) { f.records()[4].replace(6, 6, "000009"); }, -1,
+        {"system invoice number", [](PadFileBuilder& f) { f.records()[4].replace(6, 6, "000009"); }, adz::Structural,
          "Falsche oder fehlende Systemrechnungsnummer in Satzheader (\"000009\" statt \"000001\") bei Satzindex: 4"},
-        {"unvalued service", [](PadFileBuilder& f) { f.setField(4, 6, "0000000"); }, -1,
+        {"unvalued service", [](PadFileBuilder& f) { f.setField(4, 6, "0000000"); }, adz::Structural,
          "Die Leistungen dieser Datei sind nicht bewertet,\ndaher ist eine Verarbeitung durch brevalis nicht "
          "möglich!\n(Rechnung: 1, Satz: 4)"},
-        {"invoice currency", [](PadFileBuilder& f) { f.setField(2, 12, "DM"); }, -1,
+        {"invoice currency", [](PadFileBuilder& f) { f.setField(2, 12, "DM"); }, adz::Structural,
          "Die Währung mindestens einer Rechnung weicht von der Währung der Datei (EUR) ab.\nDaher ist eine "
          "Verarbeitung durch brevalis nicht möglich!\n(Nummer der Rechnung: 1)"},
-        {"service field", [](PadFileBuilder& f) { f.setField(4, 3, "00x1"); }, -77,
+        {"service field", [](PadFileBuilder& f) { f.setField(4, 3, "00x1"); }, records::ContentFieldCode,
          "Feldprüfung gescheitert: 3;700/7/N (Satzindex;Satzart/Feld/Typ)    Inhalt:[00x1]"},
-        {"end record missing", [](PadFileBuilder& f) { f.records()[5] = f.makeRecord(800, "000001"); }, -1,
+        {"end record missing", [](PadFileBuilder& f) { f.records()[5] = f.makeRecord(800, "000001"); }, adz::Structural,
          "Rechnungsdatensatz (Satzart 200) fehlt!"},
     };
     for (const auto& row : rows) {
@@ -180,14 +182,14 @@ TEST_F(PadReaderTest, MoreInvoicesThanRecipientRecordsEndInTheCountMessage)
     const int recipient = file.indicesOf(200).back();
     file.records()[static_cast<std::size_t>(recipient)] = file.makeRecord(410, "000002");
     file.recount();
-    expectRefused(file.bytes(), true, -87,
+    expectRefused(file.bytes(), true, adz::InvoiceCount,
                   "Rechnungsanzahl falsch! (LOAD_ALL) In Datei gefunden: 2; in Zusammenfassung deklariert: 1!");
 }
 
 TEST_F(PadReaderTest, FeeValuesOfTheRecipientGroupAreChecked)
 {
     ASSERT_TRUE(feeValues.AddList("01", "1=100-200"));
-    expectRefused(samples::padFile(), true, -1,
+    expectRefused(samples::padFile(), true, adz::Structural,
                   "Fehler bei Überprüfung eines Leistungswertes, möglicherweise liegt ein Währungsproblem vor! "
                   "Rechnung 1, Ziffer 1");
 }
@@ -209,7 +211,7 @@ TEST_F(PadReaderTest, DigestNeedsWholeRecords)
         reader.CalcHash();
         ADD_FAILURE();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), 34);
+        EXPECT_EQ(e.code(), adz::Content);
         EXPECT_EQ(e.message(), "CalcHash-Lesefehler (Satz 7)!");
     }
 }
@@ -235,7 +237,7 @@ TEST(PadReductionsTest, EastTableAndPercentages)
             PadReductions::ParseEastTable(text);
             ADD_FAILURE() << text;
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), -1);
+            EXPECT_EQ(e.code(), adz::Structural);
         }
     }
     reductions.percent6a = 12.5;

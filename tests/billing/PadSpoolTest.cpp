@@ -1,14 +1,15 @@
 // The PAD spool (spool type 3060): the file it takes, the customer's reduction settings, the texts it
 // hands over and what it refuses.
+#include "billing/AdzCodes.h"
 #include "billing/formats/pad/CPADSpool.h"
 
 #include "billing/PadSamples.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/formats/pad/CPADDatei.h"
 #include "config/Profile.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -68,8 +69,8 @@ TEST_F(PadSpoolTest, RefusesWhatCannotBeRead)
         const char* value;
         int code;
     } rows[] = {
-        {"123456:StatMind", "100", -1},
-        {"Ostabschlag", "20010101=150", -1},
+        {"123456:StatMind", "100", adz::Structural},
+        {"Ostabschlag", "20010101=150", adz::Structural},
     };
     const std::string bytes = samples::padFile();
     m_spool.write("PV123456.DAT", bytes);

@@ -1,5 +1,6 @@
 // The record and field engine of the fixed-record formats: field tables by record type and version,
 // framing of records, the DDS-RZ header check, field access and the field-check report.
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/OpenFile.h"
 #include "billing/formats/records/CodePage.h"
@@ -8,7 +9,7 @@
 #include "billing/formats/records/RecordHeader.h"
 #include "billing/formats/records/RecordObject.h"
 #include "billing/formats/records/RecordReader.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -232,7 +233,7 @@ TEST(RecordEngine, FieldAccessAndTheFieldCheckReport)
     EXPECT_EQ(object.GetField(8), "20241315");
     EXPECT_EQ(object.GetField(30), "-/-");
     EXPECT_EQ(object.GetField(-1), "-/-");
-    expectAdz([&] { records::CheckFieldsOrThrow(object, records::ContentFieldCode); }, -77,
+    expectAdz([&] { records::CheckFieldsOrThrow(object, records::ContentFieldCode); }, records::ContentFieldCode,
               "Feldprüfung gescheitert: 5;100/14/D (Satzindex;Satzart/Feld/Typ)    Inhalt:[20241315]");
 
     // A data area that ends early: every field in it is cut short and judged by its letter.
@@ -251,9 +252,9 @@ TEST(RecordEngine, InvoiceRecordIndexRule)
 {
     EXPECT_NO_THROW(records::CheckInvoiceRecordIndex(0, 10, 0));
     EXPECT_NO_THROW(records::CheckInvoiceRecordIndex(8, 10, 0));
-    expectAdz([] { records::CheckInvoiceRecordIndex(9, 10, 0); }, -1,
+    expectAdz([] { records::CheckInvoiceRecordIndex(9, 10, 0); }, adz::Structural,
               "Zugriff auf ungültigen Satzindex :9 / Höchster Rechnungssatzindex=8");
-    expectAdz([] { records::CheckInvoiceRecordIndex(-1, 10, 1); }, -1,
+    expectAdz([] { records::CheckInvoiceRecordIndex(-1, 10, 1); }, adz::Structural,
               "Zugriff auf ungültigen Satzindex :-1 / Höchster Rechnungssatzindex=7");
 }
 

@@ -10,10 +10,10 @@
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "platform/PrivateProfile.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -112,38 +112,43 @@ TEST_F(Rz3ControlFileTest, EachFailureWritesItsStatusAndText)
         std::string text; // the exception's; the control file's Error is the same without "\r\n"
         const char* status;
     } rows[] = {
-        {"missing date", with([](ControlPlan& s) { s.date.reset(); }), false, 27,
+        {"missing date", with([](ControlPlan& s) { s.date.reset(); }), false, rz3::StatusMissingSettings,
          "Falsche oder fehlende Daten in Kontolldatei \"" + ctl + "\" Section: [Einstellungen]\r\n", "27"},
-        {"no bracket", with([&](ControlPlan& s) { s.values[1] = scan("a2.tif"); }), false, 28,
+        {"no bracket", with([&](ControlPlan& s) { s.values[1] = scan("a2.tif"); }), false,
+         rz3::StatusBadAttachmentValue,
          "Datenfehler in Kontrolldatei \"" + ctl + "\" \t\t\t\t\tSection/Key: [Anlagen]ANLAGE00002\r\n", "(none)"},
-        {"comma before the bracket", with([](ControlPlan& s) { s.values[0] = "a,b.tif [0000001000]"; }), false, 28,
+        {"comma before the bracket", with([](ControlPlan& s) { s.values[0] = "a,b.tif [0000001000]"; }), false,
+         rz3::StatusBadAttachmentValue,
          "Datenfehler in Kontrolldatei \"" + ctl + "\" \t\t\t\t\tSection/Key: [Anlagen]ANLAGE00001\r\n", "(none)"},
         {"invoices and date", with([](ControlPlan& s) {
              s.invoices = "3";
              s.date = "20240116";
          }),
-         false, 534, "Datenfehler in Kontrolldatei: Anzahl der Rechnungen nicht identisch in Abrechnungsdatei!\r\n",
-         "534"},
-        {"date", with([](ControlPlan& s) { s.date = "20240116"; }), false, 534,
+         false, rz3::StatusMismatch,
+         "Datenfehler in Kontrolldatei: Anzahl der Rechnungen nicht identisch in Abrechnungsdatei!\r\n", "534"},
+        {"date", with([](ControlPlan& s) { s.date = "20240116"; }), false, rz3::StatusMismatch,
          "Datenfehler in Kontrolldatei: Datum der Erstellung nicht identisch in Abrechnungsdatei!\r\n", "534"},
-        {"batch", with([](ControlPlan& s) { s.batchNumber = "2"; }), false, 534,
+        {"batch", with([](ControlPlan& s) { s.batchNumber = "2"; }), false, rz3::StatusMismatch,
          "Datenfehler in Kontrolldatei: Stapelnummer nicht identisch in Abrechnungsdatei!\r\n", "534"},
-        {"customer", with([](ControlPlan& s) { s.customerNumber = "4712"; }), false, 534,
+        {"customer", with([](ControlPlan& s) { s.customerNumber = "4712"; }), false, rz3::StatusMismatch,
          "Datenfehler in Kontrolldatei: Kundennummer nicht identisch in Abrechnungsdatei!\r\n", "534"},
         {"attachments", with([&](ControlPlan& s) {
              s.attachments = "3";
              s.values.push_back(scan("a2.tif") + " [1]");
          }),
-         false, 534, "Datenfehler in Kontrolldatei: Anzahl der Anlagen nicht identisch in Abrechnungsdatei!\r\n",
+         false, rz3::StatusMismatch,
+         "Datenfehler in Kontrolldatei: Anzahl der Anlagen nicht identisch in Abrechnungsdatei!\r\n", "534"},
+        {"missing scan", with([&](ControlPlan& s) { s.values[1] = scan("gone.tif") + " [0000001001]"; }), false,
+         rz3::StatusMismatch, "interner Fehler bei Erzeugung von Anlagenliste: [2(2)/" + scan("gone.tif") + "]\r\n",
          "534"},
-        {"missing scan", with([&](ControlPlan& s) { s.values[1] = scan("gone.tif") + " [0000001001]"; }), false, 534,
-         "interner Fehler bei Erzeugung von Anlagenliste: [2(2)/" + scan("gone.tif") + "]\r\n", "534"},
-        {"not referenced", with([&](ControlPlan& s) { s.values[1] = scan("a2.tif") + " [0000001000]"; }), true, 538,
+        {"not referenced", with([&](ControlPlan& s) { s.values[1] = scan("a2.tif") + " [0000001000]"; }), true,
+         rz3::StatusNotReferenced,
          "Anlagenzuordnungsfehler: Eine oder mehrere Anlagedateien werden in der Abrechnungsdatei nicht richtig "
          "referenziert (\"" +
              scan("a2.tif") + "\")\r\n",
          "538"},
-        {"type", with([&](ControlPlan& s) { s.values[1] = scan("a3.jpg") + " [0000001001]"; }), false, 539,
+        {"type", with([&](ControlPlan& s) { s.values[1] = scan("a3.jpg") + " [0000001001]"; }), false,
+         rz3::StatusTypeNotAllowed,
          "Anlagenzuordnungsfehler: Eine oder mehrere Anlagedateien entsprechen keinem zugelassenen Dateityp (\"" +
              scan("a3.jpg") + "\")\r\n",
          "539"},
@@ -158,7 +163,7 @@ TEST_F(Rz3ControlFileTest, EachFailureWritesItsStatusAndText)
             EXPECT_EQ(e.message(), row.text);
         }
         EXPECT_EQ(returned("Status"), row.status);
-        if (row.code != 28) {
+        if (row.code != rz3::StatusBadAttachmentValue) {
             EXPECT_EQ(returned("Error"), row.text.substr(0, row.text.size() - 2));
         }
     }
@@ -221,6 +226,27 @@ TEST_F(Rz3ControlFileTest, ReadinessMarkingAndStatus)
     ASSERT_TRUE(WriteControlFileStatus(control(), 0, "ignored"));
     EXPECT_EQ(returned("Status"), "0");
     EXPECT_EQ(returned("Error"), "(unspezifizierter Fehler)");
+}
+
+TEST(ControlFileStatus, WritesErrorAndStatusForThePracticeSoftware)
+{
+    TempDir dir;
+    const std::string path = dir.write("bvlsabr.ini", "[Rueckgabe]\r\nREADY=0\r\n").string();
+    ASSERT_TRUE(WriteControlFileStatus(path, -56, "Fehler bei Übertragung!"));
+    EXPECT_EQ(dir.read("bvlsabr.ini"), "[Rueckgabe]\r\nREADY=0\r\nError=Fehler bei \xDC"
+                                       "bertragung!\r\nStatus=-56\r\n");
+
+    // A message of several lines still arrives, on one line; an empty one is named unspecified.
+    ASSERT_TRUE(WriteControlFileStatus(path, -943, "Zeile 1\nZeile 2"));
+    EXPECT_NE(dir.read("bvlsabr.ini").find("Error=Zeile 1 Zeile 2\r\n"), std::string::npos);
+    ASSERT_TRUE(WriteControlFileStatus(path, -2, ""));
+    EXPECT_NE(dir.read("bvlsabr.ini").find("Error= (unspezifizierter Fehler)\r\n"), std::string::npos);
+
+    // Success writes only the status.
+    TempDir other;
+    const std::string ok = other.write("c.ini", "").string();
+    ASSERT_TRUE(WriteControlFileStatus(ok, 0, "ignored"));
+    EXPECT_EQ(other.read("c.ini"), "[Rueckgabe]\r\nStatus=0\r\n");
 }
 
 // The DDS spool with a file filter that finds the practice software's control files.

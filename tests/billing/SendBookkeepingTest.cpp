@@ -1,7 +1,7 @@
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 
 #include "billing/FakeUploadStarter.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolFixtures.h"
@@ -10,8 +10,9 @@
 #include "billing/formats/chz/CCHZSpool.h"
 #include "config/Profile.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -146,7 +147,7 @@ TEST_F(SendBookkeepingTest, NothingToSendIsRefused)
             spool.StartSend(context());
             FAIL() << "no error";
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), -2);
+            EXPECT_EQ(e.code(), adz::NothingToSend);
             EXPECT_EQ(e.message(), "Keine Datei zum Versenden vorhanden!");
         }
         EXPECT_FALSE(spool.uploadRunning());
@@ -398,7 +399,7 @@ TEST_F(SendBookkeepingTest, UploadFileChangedSinceReadingIsNotSent)
             spool->StartSend(context());
             FAIL() << "sent";
         } catch (const CAdzException& e) {
-            EXPECT_EQ(e.code(), -1);
+            EXPECT_EQ(e.code(), adz::Structural);
             EXPECT_EQ(e.message(), "Temporäre Datei \"" + upload + "\" wurde nach dem Einlesen verändert!");
         }
         EXPECT_EQ(m_starter.starts(), 0);
@@ -516,7 +517,7 @@ TEST_F(SendBookkeepingTest, TransmissionThatCannotBeJournaledIsNotStarted)
         spool->StartSend(context());
         FAIL() << "started";
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_NE(e.message().find(m_spool.file("Tmp/send.journal").string()), std::string::npos) << e.message();
     }
     EXPECT_EQ(m_starter.starts(), 0);

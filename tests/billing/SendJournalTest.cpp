@@ -2,9 +2,9 @@
 
 #include "billing/SpoolFixtures.h"
 #include "config/Profile.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

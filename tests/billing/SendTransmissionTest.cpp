@@ -1,6 +1,5 @@
 #include "billing/CAbrechnungSpool.h"
 
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"
@@ -12,8 +11,9 @@
 #include "net/UploadThread.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

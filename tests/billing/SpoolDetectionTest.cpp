@@ -1,13 +1,14 @@
+#include "billing/AdzCodes.h"
 #include "billing/SpoolDetection.h"
 
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/SampleFiles.h"
-#include "config/SpoolDirectory.h"
 #include "billing/formats/dds/VddsEncryption.h"
 #include "config/Profile.h"
+#include "config/SpoolDirectory.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -243,7 +244,7 @@ TEST_F(SpoolTypeTest, DirectoryThatCannotBeListedIsCodeMinus19)
         DetermineSpoolType((m_spool.path() / "missing").string(), m_profile);
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -19);
+        EXPECT_EQ(e.code(), adz::DirectoryUnreadable);
         EXPECT_EQ(e.message(), "Das System kann die angegebene Datei nicht finden.");
     }
 }

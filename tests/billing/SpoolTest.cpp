@@ -1,8 +1,7 @@
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 
-#include "registry/RecordingMessageBoxes.h"
 #include "billing/SampleFiles.h"
-#include "config/SpoolDirectory.h"
 #include "billing/SpoolFixtures.h"
 #include "billing/ZipContents.h"
 #include "billing/formats/cha/CCHADatei.h"
@@ -10,9 +9,11 @@
 #include "billing/formats/chz/CCHZDatei.h"
 #include "billing/formats/chz/CCHZSpool.h"
 #include "config/Profile.h"
+#include "config/SpoolDirectory.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -112,7 +113,7 @@ TEST_F(SpoolTest, ChzSpoolErrors)
         chzSpool();
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), 34);
+        EXPECT_EQ(e.code(), adz::Content);
         EXPECT_EQ(e.message(), "Fehler in Abrechnungsdatei: Pflichtfeld AnzRech fehlt!");
     }
     EXPECT_TRUE(fs::exists(m_spool.path() / "a.chz"));
@@ -124,7 +125,7 @@ TEST_F(SpoolTest, ChzSpoolErrors)
         CCHZSpool spool(m_boxes, m_profile, m_probe, other.path().string());
         FAIL();
     } catch (const CAdzException& e) {
-        EXPECT_EQ(e.code(), -1);
+        EXPECT_EQ(e.code(), adz::Structural);
         EXPECT_EQ(e.message(), "Temporäre Datei \"" + other.path().string() + "/b.~RZ\" konnte nicht angelegt werden!");
     }
 }

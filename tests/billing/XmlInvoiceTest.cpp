@@ -2,7 +2,7 @@
 
 #include "billing/CAdzException.h"
 #include "billing/SampleFiles.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 
 #include "config/Profile.h"
 #include "platform/MessageBoxes.h"
+#include "platform/RecordingMessageBoxes.h"
 #include "platform/Registry.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "bvcentre/BillingCentre.h"
 #include "config/Profile.h"
 #include "platform/PrivateProfile.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "app/ClientRun.h"
 #include "config/Profile.h"
 #include "platform/PrivateProfile.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

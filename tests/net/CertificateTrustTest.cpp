@@ -1,7 +1,7 @@
 #include "net/CertificateTrust.h"
 
 #include "bvcentre/TestCertificates.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

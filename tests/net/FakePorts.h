@@ -1,9 +1,9 @@
 #pragma once
 
-#include "registry/MemoryProfileStore.h"
+#include "platform/MemoryProfileStore.h"
 #include "platform/MessageBoxes.h"
+#include "platform/RecordingMessageBoxes.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
 
 #include <deque>
 #include <map>

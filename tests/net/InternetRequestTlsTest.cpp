@@ -1,7 +1,7 @@
 #include "net/InternetRequest.h"
 
 #include "bvcentre/BillingCentre.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include "bvcentre/BillingCentre.h"
 #include "net/InternetRequest.h"
 #include "net/WinInetErrors.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

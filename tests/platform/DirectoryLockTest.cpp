@@ -1,6 +1,6 @@
 #include "platform/DirectoryLock.h"
 
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

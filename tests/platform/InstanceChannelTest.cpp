@@ -1,7 +1,7 @@
 #include "platform/Dispatcher.h"
 #include "platform/Event.h"
 #include "platform/InstanceChannel.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/PrivateProfile.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "config/Profile.h"
-#include "registry/MemoryProfileStore.h"
-#include "registry/TempRegistry.h"
+#include "platform/MemoryProfileStore.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Several processes writing one hive at once, and a writer killed in the middle of its writes.
 #include "platform/Registry.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

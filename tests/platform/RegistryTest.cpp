@@ -1,7 +1,7 @@
 #include "platform/HiveContent.h"
 #include "platform/Registry.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
+#include "platform/TempDir.h"
 #include "platform/Unattended.h"
-#include "registry/TempDir.h"
 
 #include <gtest/gtest.h>
 

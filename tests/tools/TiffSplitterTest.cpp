@@ -2,7 +2,7 @@
 // and refusals of what is not a TIFF. One run of the real program checks the process contract.
 
 #include "TiffSplitter.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 #include "tiff/TiffBuilder.h"
 
 #include <gtest/gtest.h>

@@ -2,6 +2,7 @@
 
 #include "app/contents/ContentsTexts.h"
 #include "app/contents/DdsReceipts.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/attachments/AttachmentIni.h"
 
@@ -56,7 +57,7 @@ std::string FileAttachments::attachmentDirectory()
 {
     if (auto directory = ddsAttachmentDirectory(m_file))
         return *directory;
-    throw BV_ADZ_ERROR(-1, contentstext::CannotInitialise);
+    throw BV_ADZ_ERROR(adz::Structural, contentstext::CannotInitialise);
 }
 
 } // namespace bv

@@ -2,17 +2,18 @@
 
 #include "app/login/LoginService.h"
 #include "app/login/LoginTexts.h"
-#include "app/send/ControlFileStatus.h"
 #include "app/send/KeepAliveTimer.h"
 #include "app/send/SendFields.h"
 #include "app/send/SendRules.h"
 #include "app/send/SendTexts.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
 #include "billing/SendJournal.h"
 #include "billing/SpoolDetection.h"
 #include "billing/attachments/AttachmentStore.h"
+#include "billing/formats/dds/Rz3ControlFile.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
@@ -146,7 +147,7 @@ SendDialogController::Opening SendDialogController::createSpool()
         m_spoolType = DetermineSpoolType(m_mode.spoolDirectory, m_deps.profile);
         m_spoolRow = spoolTypeRow(m_spoolType);
         if (!m_spoolRow)
-            throw BV_ADZ_ERROR(-1, sendtext::WrongSpoolType);
+            throw BV_ADZ_ERROR(adz::Structural, sendtext::WrongSpoolType);
         m_spool = m_deps.createSpool(m_spoolType, SpoolRequest{m_deps.boxes, m_deps.profile, m_deps.removableProbe,
                                                                m_mode.spoolDirectory, m_euroDefault, m_mode.spoolOption,
                                                                &m_deps.feeValues});
@@ -168,7 +169,7 @@ void SendDialogController::reportOpeningError(const CAdzException& error)
         strFormat(sendtext::AccessError, m_spoolDir.c_str(), error.message().c_str(), servicelineTelephone().c_str()),
         sendtext::Caption, MbIcon::Error);
     if (error.isControlFileCode() && !error.controlFile().empty())
-        writeControlFileStatus(error.controlFile(), ControlStatusOpeningError, error.message());
+        WriteControlFileStatus(error.controlFile(), ControlStatusOpeningError, error.message());
 }
 
 bool SendDialogController::applyBlockingRules()
@@ -292,7 +293,7 @@ bool SendDialogController::packReceipts()
                 m_spool->sendInstead(container);
         } catch (const std::filesystem::filesystem_error& failure) {
             const int code = failure.code().value();
-            throw BV_ADZ_ERROR(-1,
+            throw BV_ADZ_ERROR(adz::Structural,
                                FileAccessMessage(file.GetFilePath(false), SystemError{code, systemErrorText(code)}));
         }
     } catch (const CAdzException& error) {
@@ -501,7 +502,7 @@ void SendDialogController::uploadFinished()
 void SendDialogController::writeControlStatus(int status, const std::string& text)
 {
     if (m_spool && m_spool->HasControlFile())
-        writeControlFileStatus(m_spool->GetControlFilePath(), status, text);
+        WriteControlFileStatus(m_spool->GetControlFilePath(), status, text);
 }
 
 void SendDialogController::setSendButtonsEnabled(bool enabled)

@@ -29,7 +29,7 @@ namespace files {
 class RemovableProbe;
 }
 
-// What the send dialog works with; the application object provides it (see SendSetup.h).
+// What the send dialog works with; the application object provides it (see SendWiring.h).
 struct SendDialogDependencies
 {
     SendDialogDependencies(ProfileStore& profile_, MessageBoxes& boxes_, LoginService& login_, UploadStarter& starter_,

@@ -2,6 +2,7 @@
 
 #include "app/core/AppInfo.h"
 #include "app/send/SendTexts.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/FormatFacts.h"
@@ -40,7 +41,7 @@ bool currencyRule(int currencyCode, const std::string& today, const ProfileStore
     case currency::CHF:
         return true;
     default:
-        throw BV_ADZ_ERROR(-1, sendtext::UnknownCurrency);
+        throw BV_ADZ_ERROR(adz::Structural, sendtext::UnknownCurrency);
     }
     if (mode == 1) {
         boxes.show(warning, sendtext::Caption, MbIcon::Warning);

@@ -16,7 +16,7 @@ class ProfileStore;
 class UiDispatcher;
 struct SessionRecord;
 
-// What the test-file dialog works with; the application object provides it (see SendSetup.h).
+// What the test-file dialog works with; the application object provides it (see SendWiring.h).
 struct TestFileDependencies
 {
     TestFileDependencies(ProfileStore& profile_, MessageBoxes& boxes_, const SessionRecord& session_,

@@ -1,5 +1,6 @@
 #include "billing/tiff/MultiTiffExtract.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/CAdzException.h"
 #include "config/ProfileStore.h"
@@ -86,8 +87,8 @@ int MultiTiffExtract::extract(const std::string& attachmentPath, int invoiceInde
     errno = ENOENT;
     const auto pid = m_splitterPath.empty() ? std::nullopt : process::start(m_splitterPath, arguments);
     if (!pid) {
-        throw BV_ADZ_ERROR(
-            -139, strFormat(txt::SplitStartFailed, commandLine.c_str(), systemErrorText(errno).c_str(), invoiceNumber));
+        throw BV_ADZ_ERROR(adz::SplitStart, strFormat(txt::SplitStartFailed, commandLine.c_str(),
+                                                      systemErrorText(errno).c_str(), invoiceNumber));
     }
 
     process::WaitOutcome outcome = process::waitFor(*pid, m_waitStep);
@@ -96,14 +97,14 @@ int MultiTiffExtract::extract(const std::string& attachmentPath, int invoiceInde
                          MbResult::Yes) != MbResult::Yes) {
             // A splitter nobody waits for any more must not go on writing pages into the directory.
             process::terminate(*pid);
-            throw BV_ADZ_ERROR(-138, strFormat(txt::SplitWaitFailed, commandLine.c_str(),
-                                               systemErrorText(ETIMEDOUT).c_str(), invoiceNumber));
+            throw BV_ADZ_ERROR(adz::SplitWait, strFormat(txt::SplitWaitFailed, commandLine.c_str(),
+                                                         systemErrorText(ETIMEDOUT).c_str(), invoiceNumber));
         }
         outcome = process::waitFor(*pid, m_waitStep);
     }
     if (outcome.state == process::WaitState::Failed) {
-        throw BV_ADZ_ERROR(
-            -138, strFormat(txt::SplitWaitFailed, commandLine.c_str(), systemErrorText(errno).c_str(), invoiceNumber));
+        throw BV_ADZ_ERROR(adz::SplitWait, strFormat(txt::SplitWaitFailed, commandLine.c_str(),
+                                                     systemErrorText(errno).c_str(), invoiceNumber));
     }
 
     const std::string log = files::readFile(logPath, LogReadLimit).value_or("");
@@ -128,7 +129,7 @@ int MultiTiffExtract::extract(const std::string& attachmentPath, int invoiceInde
     }
 
     if (files::removeFile(copyPath))
-        throw BV_ADZ_ERROR(-609, strFormat(txt::SplitDeleteFailed, copyPath.c_str()));
+        throw BV_ADZ_ERROR(adz::SplitDelete, strFormat(txt::SplitDeleteFailed, copyPath.c_str()));
     return pages;
 }
 

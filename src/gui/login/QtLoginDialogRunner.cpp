@@ -1,7 +1,7 @@
 #include "gui/login/QtLoginDialogRunner.h"
 
 #include "app/core/ClientApp.h"
-#include "app/login/LoginSetup.h"
+#include "app/login/LoginWiring.h"
 #include "app/unattended/LoginTranscript.h"
 #include "gui/core/DialogLoop.h"
 #include "gui/login/BrowserVersion.h"

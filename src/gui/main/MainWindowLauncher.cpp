@@ -1,7 +1,7 @@
 #include "gui/main/MainWindowLauncher.h"
 
 #include "app/core/ClientApp.h"
-#include "app/login/LoginSetup.h"
+#include "app/login/LoginWiring.h"
 #include "app/main/MainWindowController.h"
 #include "app/main/MainWindowTexts.h"
 #include "app/unattended/MainWindowTranscript.h"

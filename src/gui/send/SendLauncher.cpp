@@ -1,8 +1,8 @@
 #include "gui/send/SendLauncher.h"
 
 #include "app/core/ClientApp.h"
-#include "app/login/LoginSetup.h"
-#include "app/send/SendSetup.h"
+#include "app/login/LoginWiring.h"
+#include "app/send/SendWiring.h"
 #include "app/send/SendTexts.h"
 #include "app/unattended/SendTranscript.h"
 #include "gui/core/DialogLoop.h"

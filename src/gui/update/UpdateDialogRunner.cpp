@@ -3,7 +3,7 @@
 #include "app/core/ClientApp.h"
 #include "app/unattended/UpdateTranscript.h"
 #include "app/update/InstallerLauncher.h"
-#include "app/update/UpdateSetup.h"
+#include "app/update/UpdateWiring.h"
 #include "app/update/UpdateTexts.h"
 #include "gui/core/DialogLoop.h"
 #include "gui/core/QtDispatcher.h"

@@ -8,10 +8,10 @@
 #include "billing/formats/records/InvoiceObject.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include "OpenDds.h"
 

@@ -4,7 +4,7 @@
 #include "app/unattended/ScriptedUser.h"
 #include "platform/Files.h"
 #include "platform/Unattended.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include "LoginFakes.h"
 

@@ -7,7 +7,7 @@
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
 #include "platform/Dispatcher.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include "FakePorts.h"
 #include "MainWindowFakes.h"

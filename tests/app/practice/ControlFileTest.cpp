@@ -1,7 +1,7 @@
 #include "app/practice/ControlFile.h"
 #include "app/practice/TransferPreparation.h"
 
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 #include "app/practice/ControlFile.h"
 #include "app/practice/PracticeTexts.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "platform/Files.h"
 #include "platform/PrivateProfile.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "platform/Files.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Unattended.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include "ReceiptFakes.h"
 

@@ -1,5 +1,6 @@
 #include "SendTestFixture.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungSpool.h"
 #include "billing/CAdzException.h"
 #include "billing/DdsSamples.h"
@@ -278,7 +279,7 @@ TEST_F(SendDialogTest, CurrencyRuleByDateAndMode)
         dialog->CheckVersandWaehrung(7);
         FAIL() << "an unknown currency must be refused";
     } catch (const CAdzException& error) {
-        EXPECT_EQ(error.code(), -1);
+        EXPECT_EQ(error.code(), adz::Structural);
         EXPECT_EQ(error.message(), "Unbekannte Währung in CSendADDlg::CheckVersandWaehrung()");
     }
 }
@@ -721,7 +722,7 @@ public:
     {
         calls.push_back("container");
         if (containerFails)
-            throw BV_ADZ_ERROR(34, "Anlageliste unvollstängig! (nur 0 statt 1 Anlagen)");
+            throw BV_ADZ_ERROR(adz::Content, "Anlageliste unvollstängig! (nur 0 statt 1 Anlagen)");
         return container;
     }
     int checkContents(CAbrechnungsDatei&, ContentsView view, const PartnerLabList&) override

@@ -1,4 +1,3 @@
-#include "app/send/ControlFileStatus.h"
 #include "app/send/PartnerLabList.h"
 #include "app/send/SendFields.h"
 #include "app/send/SendFormatting.h"
@@ -7,10 +6,9 @@
 #include "config/Profile.h"
 #include "net/ContractList.h"
 #include "platform/Files.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -55,27 +53,6 @@ TEST(PartnerLabs, EntriesNeedANumberAndKeepTheNameBetweenDelimiters)
     EXPECT_EQ(labs[2].name, "");
     EXPECT_EQ(labs[3].name, "");
     EXPECT_TRUE(parsePartnerLabs("").empty());
-}
-
-TEST(ControlFileStatus, WritesErrorAndStatusForThePracticeSoftware)
-{
-    TempDir dir;
-    const std::string path = dir.write("bvlsabr.ini", "[Rueckgabe]\r\nREADY=0\r\n").string();
-    ASSERT_TRUE(writeControlFileStatus(path, -56, "Fehler bei Übertragung!"));
-    EXPECT_EQ(dir.read("bvlsabr.ini"), "[Rueckgabe]\r\nREADY=0\r\nError=Fehler bei \xDC"
-                                       "bertragung!\r\nStatus=-56\r\n");
-
-    // A message of several lines still arrives, on one line; an empty one is named unspecified.
-    ASSERT_TRUE(writeControlFileStatus(path, -943, "Zeile 1\nZeile 2"));
-    EXPECT_NE(dir.read("bvlsabr.ini").find("Error=Zeile 1 Zeile 2\r\n"), std::string::npos);
-    ASSERT_TRUE(writeControlFileStatus(path, -2, ""));
-    EXPECT_NE(dir.read("bvlsabr.ini").find("Error= (unspezifizierter Fehler)\r\n"), std::string::npos);
-
-    // Success writes only the status.
-    TempDir other;
-    const std::string ok = other.write("c.ini", "").string();
-    ASSERT_TRUE(writeControlFileStatus(ok, 0, "ignored"));
-    EXPECT_EQ(other.read("c.ini"), "[Rueckgabe]\r\nStatus=0\r\n");
 }
 
 namespace {

@@ -1,13 +1,13 @@
 #include "app/send/FileChooser.h"
 #include "app/send/TestFileController.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
 #include "net/ContractList.h"
 #include "net/SessionRecord.h"
 #include "platform/Dispatcher.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include "SendFakes.h"
 

@@ -6,8 +6,8 @@
 #include "config/SetupController.h"
 #include "platform/Files.h"
 #include "platform/Unattended.h"
-#include "registry/MemoryProfileStore.h"
-#include "registry/TempDir.h"
+#include "platform/MemoryProfileStore.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

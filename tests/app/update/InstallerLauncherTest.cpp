@@ -1,6 +1,6 @@
 #include "app/update/InstallerLauncher.h"
 
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 #include "app/update/UpdateController.h"
 
 #include "UpdateFakes.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "bvcentre/BillingCentre.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 #include "platform/Unattended.h"
 
 #include "UpdateFakes.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "platform/Dispatcher.h"
 #include "platform/Files.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include "app/update/InstallerLauncher.h"
 #include "app/update/UpdateView.h"
-#include "registry/MemoryProfileStore.h"
+#include "platform/MemoryProfileStore.h"
 #include "platform/Text.h"
 
 #include <map>

@@ -7,8 +7,8 @@
 #include "billing/DdsSamples.h"
 #include "config/Profile.h"
 #include "platform/PrivateProfile.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include "bvcentre/BillingCentre.h"
 #include "config/Profile.h"
 #include "config/ProfileKeys.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "billing/ZipContents.h"
 #include "bvcentre/BillingCentre.h"
 #include "config/Profile.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <gtest/gtest.h>
 

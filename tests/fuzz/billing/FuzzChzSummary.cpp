@@ -1,6 +1,7 @@
 // CHZ files: reading the summary never crashes; a file is either read or refused with code 34 and
 // one of the missing-key messages, and the date always comes out as eight characters or more.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/formats/chz/CCHZDatei.h"
 
@@ -16,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (chz.dateText().size() < 8 || chz.GetCustomerNumberText().size() < 6)
             std::abort();
     } catch (const bv::CAdzException& e) {
-        if (e.code() != 34 || e.message().rfind("Fehler in Abrechnungsdatei: Pflichtfeld ", 0) != 0)
+        if (e.code() != bv::adz::Content || e.message().rfind("Fehler in Abrechnungsdatei: Pflichtfeld ", 0) != 0)
             std::abort();
     }
     bv::CCHZDatei::ConvertDate(std::string(text.substr(0, 64)));

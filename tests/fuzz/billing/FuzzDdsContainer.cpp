@@ -2,9 +2,11 @@
 // reader unpacks or refuses with one of its codes, writes only into its attachment directory (a
 // file of the scratch directory besides the container is a fault), and leaves the container as it was.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
+#include "billing/formats/records/RecordObject.h"
 #include "platform/Files.h"
 
 #include <cstdint>
@@ -16,8 +18,25 @@ namespace {
 
 bool knownCode(int code)
 {
-    static const std::set<int> codes = {-1,  -2,  -3,  -4,   -5,   -10,  -22,  -23, -24,
-                                        -72, -77, -87, -105, -129, -605, -703, 23,  34};
+    using namespace bv;
+    static const std::set<int> codes = {adz::Structural,
+                                        adz::NothingToSend,
+                                        -3,
+                                        -4,
+                                        -5,
+                                        adz::UnsupportedVersion,
+                                        adz::ControlRecordInvoiceCount,
+                                        adz::ControlRecordMedium,
+                                        adz::ControlRecordUnsupported,
+                                        records::ControlRecordFieldCode,
+                                        records::ContentFieldCode,
+                                        adz::InvoiceCount,
+                                        adz::ControlTotal,
+                                        adz::AttachmentReference,
+                                        adz::AttachmentExtraction,
+                                        adz::AttachmentContainer,
+                                        adz::RecordHeader,
+                                        adz::Content};
     return codes.count(code) != 0;
 }
 

@@ -3,11 +3,13 @@
 // by reading. An enciphered delivery of the same bytes is recognised, unwrapped to exactly those
 // bytes with the delivery kept beside them, and read the same way.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "billing/formats/dds/VddsEncryption.h"
+#include "billing/formats/records/RecordObject.h"
 #include "platform/Files.h"
 
 #include <cstdint>
@@ -19,7 +21,18 @@ namespace {
 
 bool knownCode(int code)
 {
-    static const std::set<int> codes = {-1, -10, -22, -23, -24, -72, -77, -87, -105, 23, 34};
+    using namespace bv;
+    static const std::set<int> codes = {adz::Structural,
+                                        adz::UnsupportedVersion,
+                                        adz::ControlRecordInvoiceCount,
+                                        adz::ControlRecordMedium,
+                                        adz::ControlRecordUnsupported,
+                                        records::ControlRecordFieldCode,
+                                        records::ContentFieldCode,
+                                        adz::InvoiceCount,
+                                        adz::ControlTotal,
+                                        adz::RecordHeader,
+                                        adz::Content};
     return codes.count(code) != 0;
 }
 

@@ -1,9 +1,11 @@
 // The MAS reader over any bytes: opening, loading, checking and summarising a file either succeed or
 // refuse it with a CAdzException of the reader's codes; every rewritten record keeps its 113 characters.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
 #include "billing/formats/mas/MASrzDatei.h"
+#include "billing/formats/records/RecordObject.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -12,7 +14,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace bv;
-    static const std::set<int> codes = {-1, -10, -22, -24, -72, -77, -87, -105, 23, 34};
+    static const std::set<int> codes = {adz::Structural,
+                                        adz::UnsupportedVersion,
+                                        adz::ControlRecordInvoiceCount,
+                                        adz::ControlRecordUnsupported,
+                                        records::ControlRecordFieldCode,
+                                        records::ContentFieldCode,
+                                        adz::InvoiceCount,
+                                        adz::ControlTotal,
+                                        adz::RecordHeader,
+                                        adz::Content};
     static FeeValueTable fees = [] {
         FeeValueTable table;
         table.AddList("01", "0001=900-1100;0002=900-1000");

@@ -2,9 +2,11 @@
 // summarising and digesting a file either succeed or refuse it with a CAdzException of the reader's
 // codes; every converted record holds 113 characters.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/FeeValueTable.h"
 #include "billing/formats/pad/CPADDatei.h"
+#include "billing/formats/records/RecordObject.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -13,7 +15,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace bv;
-    static const std::set<int> codes = {-1, -72, -77, -87, 23, 34};
+    static const std::set<int> codes = {adz::Structural,           records::ControlRecordFieldCode,
+                                        records::ContentFieldCode, adz::InvoiceCount,
+                                        adz::RecordHeader,         adz::Content};
     static FeeValueTable fees = [] {
         FeeValueTable table;
         table.AddList("01", "1=470-1000;5=200-600");

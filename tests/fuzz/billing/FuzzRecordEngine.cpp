@@ -2,6 +2,7 @@
 // valid or gives a code from -1 to -5, the tables of any version text are installed or refused with
 // -10, and every field of every record is cut within its record and checked without a fault.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/OpenFile.h"
 #include "billing/formats/records/DdsFieldTables.h"
@@ -28,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         records::SelectDdsFieldTables(tables, bytes.substr(0, 4), size % 2 == 0);
     } catch (const CAdzException& e) {
-        if (e.code() != -10)
+        if (e.code() != adz::UnsupportedVersion)
             std::abort();
     }
     // Fields are cut by the tables of one of the versions where they change.
@@ -44,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         try {
             record = reader.frame(index);
         } catch (const CAdzException& e) {
-            if (e.code() != 34)
+            if (e.code() != adz::Content)
                 std::abort();
             continue;
         }

@@ -2,9 +2,11 @@
 // attachments each) and its scans, named "$D/a1.tif" and so on: the flow binds and packs, or refuses with its codes;
 // the status it writes is one of the system's; the batch and the scans stay as they were.
 #include "FuzzScratch.h"
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/formats/dds/DDSrz3Datei.h"
 #include "billing/formats/dds/Rz3ControlFile.h"
+#include "billing/formats/records/RecordObject.h"
 #include "platform/Files.h"
 #include "platform/PrivateProfile.h"
 #include "platform/Text.h"
@@ -44,8 +46,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text =
         replaceAll(std::string(reinterpret_cast<const char*>(data), size), "$D/", dir.string() + "/");
     const auto control = fuzz::writeScratch("RZ0001.ini", text).string();
-    static const std::set<int> codes = {-1, -10, -22, -23, -24, -72, -87, -105, -703,
-                                        23, 27,  28,  29,  34,  534, 538, 539};
+    static const std::set<int> codes = {adz::Structural,
+                                        adz::UnsupportedVersion,
+                                        adz::ControlRecordInvoiceCount,
+                                        adz::ControlRecordMedium,
+                                        adz::ControlRecordUnsupported,
+                                        records::ControlRecordFieldCode,
+                                        adz::InvoiceCount,
+                                        adz::ControlTotal,
+                                        adz::AttachmentContainer,
+                                        adz::RecordHeader,
+                                        rz3::StatusMissingSettings,
+                                        rz3::StatusBadAttachmentValue,
+                                        rz3::StatusMissingBatchNumber,
+                                        adz::Content,
+                                        rz3::StatusMismatch,
+                                        rz3::StatusNotReferenced,
+                                        rz3::StatusTypeNotAllowed};
     try {
         if (IsControlFileReady(control)) {
             auto reader = DDSrz3Datei::ProcessControlFile(control, false, false, size % 2 == 0, [&](DDSrz3Datei& r) {
@@ -62,7 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         }
         // The control file's own failures are written back with their code.
-        static const std::set<int> written = {27, 29, 534, 538, 539};
+        static const std::set<int> written = {rz3::StatusMissingSettings, rz3::StatusMissingBatchNumber,
+                                              rz3::StatusMismatch, rz3::StatusNotReferenced, rz3::StatusTypeNotAllowed};
         if (written.count(e.code()) && profile::readInt("Rueckgabe", "Status", 0, control) != e.code())
             std::abort();
     }

@@ -8,10 +8,10 @@
 #include "config/ProfileKeys.h"
 #include "gui/grid/GridWidget.h"
 #include "gui/grid/TableModel.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Text.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include "../../app/contents/OpenDds.h"
 

@@ -1,5 +1,5 @@
 #include "gui/imaging/MagickImageDocument.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

@@ -11,7 +11,7 @@
 #include "net/NetworkConnection.h"
 #include "net/SessionRecord.h"
 #include "platform/InstanceChannel.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include "FakePorts.h"
 #include "MainWindowFakes.h"

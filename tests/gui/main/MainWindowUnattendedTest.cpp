@@ -5,9 +5,9 @@
 #include "app/unattended/ScriptedUser.h"
 #include "bvcentre/BillingCentre.h"
 #include "config/Profile.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Unattended.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include "FakePorts.h"
 

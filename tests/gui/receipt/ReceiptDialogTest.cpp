@@ -6,9 +6,9 @@
 #include "gui/imaging/MagickImageDocument.h"
 #include "gui/imaging/TiffPages.h"
 #include "gui/scanning/SaneScanner.h"
-#include "registry/RecordingMessageBoxes.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 
 #include <QCheckBox>
 #include <QComboBox>

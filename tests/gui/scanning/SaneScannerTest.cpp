@@ -1,5 +1,5 @@
 #include "gui/scanning/SaneScanner.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <gtest/gtest.h>
 

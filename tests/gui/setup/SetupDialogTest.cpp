@@ -4,7 +4,7 @@
 #include "config/SetupController.h"
 #include "gui/setup/SetupDialog.h"
 #include "platform/Files.h"
-#include "registry/TempRegistry.h"
+#include "platform/TempRegistry.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

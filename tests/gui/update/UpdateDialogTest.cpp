@@ -1,10 +1,10 @@
 #include "gui/update/UpdateDialog.h"
 
 #include "UpdateFakes.h"
-#include "registry/RecordingMessageBoxes.h"
 #include "bvcentre/BillingCentre.h"
 #include "gui/core/QtDispatcher.h"
-#include "registry/TempDir.h"
+#include "platform/RecordingMessageBoxes.h"
+#include "platform/TempDir.h"
 
 #include <QLabel>
 #include <QProgressBar>

@@ -3,9 +3,9 @@
 #include "app/core/ClientApp.h"
 #include "app/unattended/ScriptedUser.h"
 #include "bvcentre/BillingCentre.h"
+#include "platform/TempDir.h"
+#include "platform/TempRegistry.h"
 #include "platform/Unattended.h"
-#include "registry/TempDir.h"
-#include "registry/TempRegistry.h"
 
 #include <QTest>
 

@@ -1,5 +1,6 @@
 #include "billing/formats/cha/CCHADatei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/formats/cha/PackagePipeline.h"
 #include "billing/formats/cha/ZipPackageWriter.h"
@@ -56,7 +57,7 @@ CCHADatei::CCHADatei(const std::string& spoolDirectory, bool currencyMandatory, 
     SystemError listError;
     const auto entries = files::listDirectory(m_spoolDir, "*.XML", &listError);
     if (listError)
-        throw BV_ADZ_ERROR(-19, listError.text);
+        throw BV_ADZ_ERROR(adz::DirectoryUnreadable, listError.text);
     for (const auto& entry : entries) {
         if (!entry.isDirectory)
             AddInvoiceFile(m_spoolDir + entry.name);
@@ -146,7 +147,7 @@ const std::string& CCHADatei::workingDirectory(std::string& cached, const char* 
     if (cached.empty()) {
         const std::string path = m_spoolDir + name + "/";
         if (files::createDirectory(path))
-            throw BV_ADZ_ERROR(-1, strFormat(txt::DirectoryNotCreated, path.c_str()));
+            throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::DirectoryNotCreated, path.c_str()));
         cached = path;
     }
     return cached;
@@ -206,7 +207,7 @@ std::unique_ptr<PackagePipeline> CCHADatei::startPipeline(bool required)
         std::string temp = tmpDirectory() + "CHA_XXXXXX.part";
         const int fd = ::mkstemps(temp.data(), 5);
         if (fd < 0)
-            throw BV_ADZ_ERROR(-1, txt::PackFileError);
+            throw BV_ADZ_ERROR(adz::Structural, txt::PackFileError);
         ::close(fd);
         return std::make_unique<PackagePipeline>(temp);
     } catch (const CAdzException&) {
@@ -230,10 +231,10 @@ void CCHADatei::MoveToError(const XmlInvoice& entry)
     const std::string target = dir + base + extension;
 
     if (const SystemError error = files::moveFile(source, target, false))
-        throw BV_ADZ_ERROR(-1, FileAccessMessage(source.string(), error));
+        throw BV_ADZ_ERROR(adz::Structural, FileAccessMessage(source.string(), error));
     const std::string reasonFile = dir + base + ".err";
     if (const SystemError error = files::writeFileAtomic(reasonFile, entry.ErrorText()))
-        throw BV_ADZ_ERROR(-1, FileAccessMessage(reasonFile, error));
+        throw BV_ADZ_ERROR(adz::Structural, FileAccessMessage(reasonFile, error));
 }
 
 std::string CCHADatei::checkedSenderEan() const
@@ -243,7 +244,7 @@ std::string CCHADatei::checkedSenderEan() const
         if (ean == EanPlaceholder)
             ean = invoice.senderEan();
         else if (ean != invoice.senderEan())
-            throw BV_ADZ_ERROR(-1, txt::MixedEan);
+            throw BV_ADZ_ERROR(adz::Structural, txt::MixedEan);
     }
     return ean;
 }
@@ -295,7 +296,7 @@ void CCHADatei::checkUnchangedSinceRead()
         const std::string& path = m_invoices[i].filePath();
         if (files::fileIdentity(path) != m_identities[i]) {
             files::removeFile(m_packagePath);
-            throw BV_ADZ_ERROR(-1, strFormat(txt::ChangedWhileReading, path.c_str()));
+            throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::ChangedWhileReading, path.c_str()));
         }
     }
 }
@@ -315,10 +316,10 @@ void CCHADatei::writePackage()
     try {
         pipeline->finish();
     } catch (const ZipPackageWriter::Error& error) {
-        throw BV_ADZ_ERROR(-1,
+        throw BV_ADZ_ERROR(adz::Structural,
                            error.kind() == ZipPackageWriter::Error::Kind::Zip ? txt::PackZipError : txt::PackFileError);
     } catch (const std::exception&) {
-        throw BV_ADZ_ERROR(-1, txt::PackGeneralError);
+        throw BV_ADZ_ERROR(adz::Structural, txt::PackGeneralError);
     }
     // The finished package takes its name in one step; like the package itself, the name needs no
     // sync to disk.
@@ -326,7 +327,7 @@ void CCHADatei::writePackage()
     fs::rename(temp, m_packagePath, error);
     if (error) {
         files::removeFile(temp);
-        throw BV_ADZ_ERROR(-1, txt::PackFileError);
+        throw BV_ADZ_ERROR(adz::Structural, txt::PackFileError);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "billing/formats/chz/CCHZDatei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/DecimalAmount.h"
 #include "platform/PrivateProfile.h"
@@ -95,7 +96,7 @@ int CCHZDatei::ReadSummary()
                    : std::vector<std::string>(keys.size(), NotFound);
     const auto required = [&values](std::size_t index, const char* missingMessage) {
         if (values[index] == NotFound)
-            throw BV_ADZ_ERROR(34, missingMessage);
+            throw BV_ADZ_ERROR(adz::Content, missingMessage);
         return values[index];
     };
     m_customerNumber = decimalInt(required(0, txt::ChzKuNrMissing));

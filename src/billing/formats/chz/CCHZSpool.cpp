@@ -1,5 +1,6 @@
 #include "billing/formats/chz/CCHZSpool.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/SpoolDetection.h"
 #include "billing/formats/chz/CCHZDatei.h"
@@ -22,7 +23,7 @@ CCHZSpool::CCHZSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
     if (m_fileCount > 1)
         m_boxes.show(strFormat(txt::SeveralFilesWaiting, m_fileCount), txt::CaptionCompany, MbIcon::None);
     if (DetectFileType(path) != file_type::Chz)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::NotAChzFile, path.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::NotAChzFile, path.c_str()));
     takeOver(std::make_unique<CCHZDatei>(path, currencyMandatory, euroWhenMissing));
     readLastTransmission(m_file->GetCustomerNumberText());
 }

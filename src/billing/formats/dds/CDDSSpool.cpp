@@ -1,5 +1,6 @@
 #include "billing/formats/dds/CDDSSpool.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/SpoolDetection.h"
 #include "billing/formats/dds/DDSrz2Datei.h"
@@ -37,7 +38,7 @@ std::unique_ptr<DDSrzDatei> openReader(int fileType, const std::string& path)
     case file_type::DdsV3Kind2828:
         return std::make_unique<DDSrz3Datei>(path, false, false, true);
     default:
-        throw BV_ADZ_ERROR(-1, strFormat(txt::NotADdsFile, path.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::NotADdsFile, path.c_str()));
     }
 }
 
@@ -92,7 +93,7 @@ CDDSSpool::CDDSSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
     const DDSrzDatei& dds = *ddsFile();
     if (dds.controlCustomerNumber() != dds.GetCustomerNumber()) {
         m_file->closeFile();
-        throw BV_ADZ_ERROR(-1, txt::CustomerNumberMismatch);
+        throw BV_ADZ_ERROR(adz::Structural, txt::CustomerNumberMismatch);
     }
     m_transmissionName = dds.transmissionName();
     m_controlTotal = dds.controlTotal();

@@ -1,5 +1,6 @@
 #include "billing/formats/dds/DDSrz2Datei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/formats/dds/AttachmentContainer.h"
 #include "billing/formats/dds/AttachmentTexts.h"
 #include "platform/Files.h"
@@ -72,7 +73,7 @@ void DDSrz2Datei::AddAttachment(const std::string& path)
     const std::filesystem::path ini = std::filesystem::path(path).replace_extension("ini");
     std::error_code error;
     if (!std::filesystem::is_regular_file(ini, error))
-        throw BV_ADZ_ERROR(34, strFormat(attachment_texts::NoIniFile, path.c_str()));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(attachment_texts::NoIniFile, path.c_str()));
     m_attachmentListBuilt = true;
     DdsAttachment& entry = attachments().emplace_back();
     entry.path = path;
@@ -95,7 +96,7 @@ void DDSrz2Datei::AddAttachment(const std::string& path)
 void DDSrz2Datei::AddFromTempDDS()
 {
     if (m_attachmentListBuilt)
-        throw BV_ADZ_ERROR(-703, attachment_texts::ListAlreadyBuilt);
+        throw BV_ADZ_ERROR(adz::AttachmentContainer, attachment_texts::ListAlreadyBuilt);
     m_attachmentListBuilt = true;
     const std::string directory = AttachmentDirectory();
     for (const files::DirEntry& entry : files::listDirectory(directory, "*.tif")) {

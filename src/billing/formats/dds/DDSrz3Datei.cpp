@@ -1,5 +1,6 @@
 #include "billing/formats/dds/DDSrz3Datei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/formats/dds/AttachmentContainer.h"
 #include "billing/formats/dds/AttachmentTexts.h"
 #include "billing/formats/dds/Rz3ControlFile.h"
@@ -75,7 +76,7 @@ int DDSrz3Datei::GetAttachmentCount(int flag)
 int DDSrz3Datei::extractInvoice(DDSrzRechnung& invoice, const std::string& directory)
 {
     const auto inconsistent = [&invoice] {
-        return BV_ADZ_ERROR(-129, strFormat(txt::ReferenceInconsistent, invoice.ordinal + 1));
+        return BV_ADZ_ERROR(adz::AttachmentReference, strFormat(txt::ReferenceInconsistent, invoice.ordinal + 1));
     };
     const std::vector<RecordObject>& records = recordObjects();
     const int end = std::min(invoice.firstRecordIndex + invoice.recordCount, static_cast<int>(records.size()));

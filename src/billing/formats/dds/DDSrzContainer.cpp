@@ -1,6 +1,7 @@
 // The attachment side of the DDS-RZ reader: packing the file and its attachments into an attachment
 // container, unpacking one, binding attachments to invoices and extracting an invoice's attachments.
 
+#include "billing/AdzCodes.h"
 #include "billing/formats/dds/AttachmentContainer.h"
 #include "billing/formats/dds/AttachmentTexts.h"
 #include "billing/formats/dds/DDSrzDatei.h"
@@ -75,8 +76,8 @@ std::string DDSrzDatei::extractedFileName() const
 void DDSrzDatei::addToInvoice(DDSrzRechnung& invoice, const DdsAttachment& entry)
 {
     if (invoice.boundAttachments >= DDSrzRechnung::MaxAttachments)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::TooManyAttachments, std::to_string(invoice.number).c_str(),
-                                         DDSrzRechnung::MaxAttachments));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::TooManyAttachments, std::to_string(invoice.number).c_str(),
+                                                      DDSrzRechnung::MaxAttachments));
     invoice.attachments[static_cast<std::size_t>(invoice.boundAttachments++)] = &entry;
 }
 
@@ -115,8 +116,8 @@ int DDSrzDatei::ReadContainer(bool pairs)
     const auto readRecordAt = [&](std::uint64_t index) {
         const std::int64_t got = file.readAt(static_cast<std::int64_t>(index * RecordSize), record.data(), RecordSize);
         if (got != static_cast<std::int64_t>(RecordSize))
-            throw BV_ADZ_ERROR(34, strFormat(txt::RecordShortRead, static_cast<unsigned>(index * RecordSize),
-                                             static_cast<unsigned>(std::max<std::int64_t>(got, 0))));
+            throw BV_ADZ_ERROR(adz::Content, strFormat(txt::RecordShortRead, static_cast<unsigned>(index * RecordSize),
+                                                       static_cast<unsigned>(std::max<std::int64_t>(got, 0))));
     };
 
     // 1, 2: the counts of the header.
@@ -126,15 +127,16 @@ int DDSrzDatei::ReadContainer(bool pairs)
     // The RZ3 reader does not compare the counts; a header without directory or billing file is
     // refused by both.
     if (files < 0 || header.lastDdsIndex < 0 || (pairs && files != header.referenceCount))
-        throw BV_ADZ_ERROR(-703, strFormat(txt::CountMismatch, std::to_string(files).c_str(),
-                                           std::to_string(header.referenceCount).c_str()));
+        throw BV_ADZ_ERROR(adz::AttachmentContainer, strFormat(txt::CountMismatch, std::to_string(files).c_str(),
+                                                               std::to_string(header.referenceCount).c_str()));
     if (pairs && files % 2 != 0)
-        throw BV_ADZ_ERROR(-703, strFormat(txt::OddCount, std::to_string(files).c_str()));
+        throw BV_ADZ_ERROR(adz::AttachmentContainer, strFormat(txt::OddCount, std::to_string(files).c_str()));
     const auto firstDds = static_cast<std::uint64_t>(header.directoryRecords);
     const std::uint64_t lastDds = firstDds + static_cast<std::uint64_t>(header.lastDdsIndex);
     if ((lastDds + 1) * RecordSize > fileSize)
-        throw BV_ADZ_ERROR(-703, strFormat(txt::BillingFileBeyondEnd, static_cast<long long>(firstDds),
-                                           static_cast<long long>(lastDds), static_cast<unsigned long long>(fileSize)));
+        throw BV_ADZ_ERROR(adz::AttachmentContainer,
+                           strFormat(txt::BillingFileBeyondEnd, static_cast<long long>(firstDds),
+                                     static_cast<long long>(lastDds), static_cast<unsigned long long>(fileSize)));
 
     // 5, 6: the directory. Every name and every range is checked before anything is written.
     const std::string extracted = extractedFileName();
@@ -145,12 +147,12 @@ int DDSrzDatei::ReadContainer(bool pairs)
         container::DirectoryRecord entry = container::parseDirectoryRecord(record);
         const std::string name = container::entryFileName(entry.name);
         if (name.empty() || name == "." || name == ".." || iequals(name, extracted))
-            throw BV_ADZ_ERROR(-703, strFormat(txt::UnsafeEntryName, i, entry.name.c_str()));
+            throw BV_ADZ_ERROR(adz::AttachmentContainer, strFormat(txt::UnsafeEntryName, i, entry.name.c_str()));
         const auto offset = static_cast<unsigned long long>(std::max(entry.firstRecord, 0LL)) * RecordSize;
         const auto size = static_cast<unsigned long long>(std::max(entry.size, 0LL));
         if (entry.firstRecord < 0 || entry.size < 0 || offset > fileSize || size > fileSize - offset)
-            throw BV_ADZ_ERROR(-703, strFormat(txt::EntryBeyondEnd, i, entry.name.c_str(), offset, size,
-                                               static_cast<unsigned long long>(fileSize)));
+            throw BV_ADZ_ERROR(adz::AttachmentContainer, strFormat(txt::EntryBeyondEnd, i, entry.name.c_str(), offset,
+                                                                   size, static_cast<unsigned long long>(fileSize)));
         directory.push_back(std::move(entry));
     }
 
@@ -166,13 +168,13 @@ int DDSrzDatei::ReadContainer(bool pairs)
     const std::string extractedPath = target + extracted;
     if (!container::extractRange(file.descriptor(), firstDds * RecordSize, (lastDds - firstDds + 1) * RecordSize,
                                  extractedPath))
-        throw BV_ADZ_ERROR(-605, strFormat(txt::ExtractionFailed, extractedPath.c_str()));
+        throw BV_ADZ_ERROR(adz::AttachmentExtraction, strFormat(txt::ExtractionFailed, extractedPath.c_str()));
 
     const auto writeOut = [&](const container::DirectoryRecord& entry) {
         const std::string path = target + container::entryFileName(entry.name);
         if (!container::extractRange(file.descriptor(), static_cast<std::uint64_t>(entry.firstRecord) * RecordSize,
                                      static_cast<std::uint64_t>(entry.size), path))
-            throw BV_ADZ_ERROR(-605, strFormat(txt::ExtractionFailed, path.c_str()));
+            throw BV_ADZ_ERROR(adz::AttachmentExtraction, strFormat(txt::ExtractionFailed, path.c_str()));
         return path;
     };
     const auto entryOf = [](const container::DirectoryRecord& entry) {
@@ -223,12 +225,12 @@ int DDSrzDatei::ReadContainer(bool pairs)
             const std::string number =
                 profile::readString(InvoiceSection, InvoiceNumberKey, Missing, IniBuffer, attachment.companionPath);
             if (number == Missing || number.empty() || number.size() > 10)
-                throw BV_ADZ_ERROR(-703, strFormat(txt::InvoiceNumberUnusable, number.c_str()));
+                throw BV_ADZ_ERROR(adz::AttachmentContainer, strFormat(txt::InvoiceNumberUnusable, number.c_str()));
             attachment.invoiceNumberText = number;
             const std::string index =
                 profile::readString(InvoiceSection, InvoiceIndexKey, Missing, IniBuffer, attachment.companionPath);
             if (index == Missing)
-                throw BV_ADZ_ERROR(-703, strFormat(txt::InvoiceIndexUnusable, index.c_str()));
+                throw BV_ADZ_ERROR(adz::AttachmentContainer, strFormat(txt::InvoiceIndexUnusable, index.c_str()));
             attachment.invoiceIndex = decimalInt(index);
             const auto keys = profile::keyNames(DataSection, attachment.companionPath);
             attachment.customerFlag =
@@ -250,20 +252,21 @@ std::string DDSrzDatei::WriteContainer()
     const int count = static_cast<int>(m_attachments.size());
     for (int i = 0; i < count; ++i) {
         if (m_attachments[static_cast<std::size_t>(i)].path.empty())
-            throw BV_ADZ_ERROR(34, strFormat(txt::ListIncomplete, i, count));
+            throw BV_ADZ_ERROR(adz::Content, strFormat(txt::ListIncomplete, i, count));
     }
     const int companions = static_cast<int>(std::count_if(
         m_attachments.begin(), m_attachments.end(), [](const DdsAttachment& e) { return !e.companionPath.empty(); }));
     const int files = count + companions;
     if (files + 1 > container::LargestFourDigits)
-        throw BV_ADZ_ERROR(34, strFormat(txt::TooManyFiles, files));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(txt::TooManyFiles, files));
 
     const std::string prefix = container::recordPrefix(m_customerNumber, m_interface.number);
     std::string head = container::headerRecord(prefix, files + 1, m_recordCount - 1, files);
     std::uint64_t next = static_cast<std::uint64_t>(files) + static_cast<std::uint64_t>(m_recordCount) + 1;
     const auto place = [&](std::uint64_t size, const std::string& name, std::uint64_t& offset) {
         if (next > container::LargestEightDigits || size > container::LargestEightDigits)
-            throw BV_ADZ_ERROR(34, strFormat(txt::FileTooLarge, name.c_str(), static_cast<unsigned long long>(size)));
+            throw BV_ADZ_ERROR(adz::Content,
+                               strFormat(txt::FileTooLarge, name.c_str(), static_cast<unsigned long long>(size)));
         offset = next * RecordSize;
         head += container::directoryRecord(prefix, next, size, name);
         next += (size + RecordSize - 1) / RecordSize;
@@ -278,7 +281,9 @@ std::string DDSrzDatei::WriteContainer()
     const std::string path =
         strFormat(txt::ContainerName, AttachmentDirectory().c_str(), m_customerNumber, m_batchNumber % 1000);
     Descriptor out(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    const auto notWritten = [&path] { return BV_ADZ_ERROR(-1, strFormat(txt::ContainerNotCreated, path.c_str())); };
+    const auto notWritten = [&path] {
+        return BV_ADZ_ERROR(adz::Structural, strFormat(txt::ContainerNotCreated, path.c_str()));
+    };
     if (out.get() < 0)
         throw notWritten();
 
@@ -290,8 +295,8 @@ std::string DDSrzDatei::WriteContainer()
         const std::int64_t got =
             m_openFile->readAt(offset, head.data() + ddsStart + static_cast<std::uint64_t>(offset), RecordSize);
         if (got != static_cast<std::int64_t>(RecordSize))
-            throw BV_ADZ_ERROR(34, strFormat(txt::RecordShortRead, static_cast<unsigned>(offset),
-                                             static_cast<unsigned>(std::max<std::int64_t>(got, 0))));
+            throw BV_ADZ_ERROR(adz::Content, strFormat(txt::RecordShortRead, static_cast<unsigned>(offset),
+                                                       static_cast<unsigned>(std::max<std::int64_t>(got, 0))));
     }
     if (::pwrite(out.get(), head.data(), head.size(), 0) != static_cast<ssize_t>(head.size()))
         throw notWritten();
@@ -300,7 +305,7 @@ std::string DDSrzDatei::WriteContainer()
     const auto copyIn = [&](const std::string& source, std::uint64_t size, std::uint64_t offset) {
         Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
         if (in.get() < 0 || !container::copyRange(in.get(), 0, out.get(), offset, size))
-            throw BV_ADZ_ERROR(34, strFormat(txt::AttachmentNotRead, source.c_str()));
+            throw BV_ADZ_ERROR(adz::Content, strFormat(txt::AttachmentNotRead, source.c_str()));
         end = std::max(end, offset + size);
     };
     for (const DdsAttachment& entry : m_attachments)
@@ -346,7 +351,7 @@ int DDSrzDatei::extractOne(const DdsAttachment& entry, int number, const DDSrzRe
         written = in.get() >= 0 && container::extractRange(in.get(), 0, entry.size, target);
     }
     if (!written)
-        throw BV_ADZ_ERROR(-605, strFormat(txt::ExtractionFailed, target.c_str()));
+        throw BV_ADZ_ERROR(adz::AttachmentExtraction, strFormat(txt::ExtractionFailed, target.c_str()));
     // Without a splitter the split fails as it would at the start of a splitter that is not configured.
     return m_splitter ? m_splitter(target, invoice.ordinal) : -1;
 }

@@ -1,5 +1,6 @@
 #include "billing/formats/dds/DDSrzDatei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/FeeValueTable.h"
 #include "billing/formats/dds/DdsTexts.h"
 #include "billing/formats/records/DdsFieldTables.h"
@@ -183,7 +184,8 @@ char* DDSrzDatei::ReadRecord(int index)
     if (!record)
         return nullptr;
     if (const int d = ParseHeader(record))
-        throw BV_ADZ_ERROR(23, strFormat(record_texts::HeaderError, m_reader.typeText(record).c_str(), index, -d));
+        throw BV_ADZ_ERROR(adz::RecordHeader,
+                           strFormat(record_texts::HeaderError, m_reader.typeText(record).c_str(), index, -d));
     // The control record is read before its character set is known and stays as it is.
     m_reader.convert(record);
     return record;
@@ -225,19 +227,20 @@ int DDSrzDatei::Validate()
     CheckRecordLength();
     m_reader.attach(m_openFile.get(), m_recordCount);
     if (m_recordCount == 0)
-        throw BV_ADZ_ERROR(34, strFormat(record_texts::ShortRead, 0u, 0u));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(record_texts::ShortRead, 0u, 0u));
     const int lastIndex = m_recordCount - 1;
     const char* last = ReadRecord(lastIndex);
     const std::string lastType = m_header.last().recordTypeText;
     int declared = 0;
     m_controlRecord.emplace(ReadControlRecord(last, declared));
     if (declared + 1 != m_recordCount || lastType != "0000")
-        throw BV_ADZ_ERROR(-1,
+        throw BV_ADZ_ERROR(adz::Structural,
                            strFormat(txt::RecordCountMismatch, declared, m_recordCount - 1, utf8(lastType).c_str()));
     if (!IsVariant())
-        throw BV_ADZ_ERROR(-1, strFormat(txt::WrongInterface, utf8(m_interfaceText).c_str(),
-                                         utf8(m_versionText).c_str(), std::string(m_interface.number).c_str(),
-                                         std::string(m_interface.versionLabel).c_str()));
+        throw BV_ADZ_ERROR(adz::Structural,
+                           strFormat(txt::WrongInterface, utf8(m_interfaceText).c_str(), utf8(m_versionText).c_str(),
+                                     std::string(m_interface.number).c_str(),
+                                     std::string(m_interface.versionLabel).c_str()));
     m_validated = true;
     return 1;
 }
@@ -271,13 +274,14 @@ RecordObject DDSrzDatei::ReadControlRecord(const char* recordText, int& outDecla
     m_versionText.assign(field(VersionField));
 
     if (m_invoiceCount < 1)
-        throw BV_ADZ_ERROR(-22, strFormat(txt::InvoiceCountTooSmall, m_invoiceCount));
+        throw BV_ADZ_ERROR(adz::ControlRecordInvoiceCount, strFormat(txt::InvoiceCountTooSmall, m_invoiceCount));
     if (decimalInt(field(MediumField)) != 1)
-        throw BV_ADZ_ERROR(-23, strFormat(txt::MediumNumber, utf8(field(MediumField)).c_str()));
+        throw BV_ADZ_ERROR(adz::ControlRecordMedium, strFormat(txt::MediumNumber, utf8(field(MediumField)).c_str()));
     if (field(FollowUpField) != "N")
-        throw BV_ADZ_ERROR(-24, strFormat(txt::FollowUpMedium, utf8(field(FollowUpField)).c_str()));
+        throw BV_ADZ_ERROR(adz::ControlRecordUnsupported,
+                           strFormat(txt::FollowUpMedium, utf8(field(FollowUpField)).c_str()));
     if (!knownCharacterSet(m_characterSet))
-        throw BV_ADZ_ERROR(-24, strFormat(txt::CharacterSet, utf8(m_characterSet).c_str()));
+        throw BV_ADZ_ERROR(adz::ControlRecordUnsupported, strFormat(txt::CharacterSet, utf8(m_characterSet).c_str()));
 
     m_transmissionName = strFormat(txt::TransmissionName, GetAttachmentCount(1) >= 1 ? 'X' : 'A', m_customerNumber,
                                    m_batchNumber % 1000);
@@ -307,17 +311,17 @@ int DDSrzDatei::ReadContents()
 
     if (!m_load.invoiceRecordSeen) {
         const std::string last = m_invoices.empty() ? std::string() : m_invoices.back().systemInvoiceNumber;
-        throw BV_ADZ_ERROR(-1, strFormat(txt::LastInvoiceRecordMissing, utf8(last).c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::LastInvoiceRecordMissing, utf8(last).c_str()));
     }
     long long recordsInInvoices = 0;
     for (const DDSrzRechnung& invoice : m_invoices)
         recordsInInvoices += invoice.recordCount;
     // At most one record (the file record) may stand before the first invoice.
     if (m_recordCount != recordsInInvoices + 1 && m_recordCount != recordsInInvoices + 2)
-        throw BV_ADZ_ERROR(-1, txt::UnassignedRecords);
+        throw BV_ADZ_ERROR(adz::Structural, txt::UnassignedRecords);
     const int found = static_cast<int>(m_invoices.size());
     if (found != m_invoiceCount)
-        throw BV_ADZ_ERROR(-87, strFormat(txt::InvoiceCountWrong, found, m_invoiceCount));
+        throw BV_ADZ_ERROR(adz::InvoiceCount, strFormat(txt::InvoiceCountWrong, found, m_invoiceCount));
     return 1;
 }
 
@@ -326,7 +330,7 @@ void DDSrzDatei::loadRecord(int r, const char* recordText)
     const records::RecordHeader& header = m_header.last();
     const records::FieldLayout* fields = m_tables.find(header.recordType);
     if (!fields)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::UnknownRecordType, header.recordType, r));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::UnknownRecordType, header.recordType, r));
     const records::RecordFraming& framing = records::DdsFraming;
     const RecordObject& record = m_records.emplace_back(r, header, std::string_view(recordText, framing.recordLength),
                                                         framing.headerLength, framing.dataLength, *fields, this);
@@ -337,7 +341,8 @@ void DDSrzDatei::loadRecord(int r, const char* recordText)
         continueInvoice(r, record);
 
     if (record.recordType() != FileRecordType && m_load.running != record.runningNumber())
-        throw BV_ADZ_ERROR(-1, strFormat(txt::WrongRunningNumber, record.runningNumber(), m_load.running, r));
+        throw BV_ADZ_ERROR(adz::Structural,
+                           strFormat(txt::WrongRunningNumber, record.runningNumber(), m_load.running, r));
 }
 
 void DDSrzDatei::startInvoice(int r)
@@ -347,7 +352,8 @@ void DDSrzDatei::startInvoice(int r)
         DDSrzRechnung& previous = m_invoices.back();
         previous.recordCount = r - previous.firstRecordIndex;
         if (!m_load.invoiceRecordSeen)
-            throw BV_ADZ_ERROR(-1, strFormat(txt::InvoiceRecordMissing, utf8(previous.systemInvoiceNumber).c_str()));
+            throw BV_ADZ_ERROR(adz::Structural,
+                               strFormat(txt::InvoiceRecordMissing, utf8(previous.systemInvoiceNumber).c_str()));
     }
     DDSrzRechnung& invoice = m_invoices.emplace_back();
     invoice.ordinal = static_cast<int>(m_invoices.size()) - 1;
@@ -370,8 +376,8 @@ void DDSrzDatei::continueInvoice(int r, const RecordObject& record)
     ++m_load.running;
     const std::string& number = m_header.last().systemInvoiceNumber;
     if (number != m_load.systemInvoiceNumber)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::WrongSystemInvoiceNumber, utf8(number).c_str(),
-                                         utf8(m_load.systemInvoiceNumber).c_str(), r));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::WrongSystemInvoiceNumber, utf8(number).c_str(),
+                                                      utf8(m_load.systemInvoiceNumber).c_str(), r));
     // The system invoice number matched, so an invoice has started.
     DDSrzRechnung& invoice = m_invoices.back();
     if (record.markerFlag()) {
@@ -392,7 +398,8 @@ void DDSrzDatei::continueInvoice(int r, const RecordObject& record)
     case AmountRecordType: {
         const std::int64_t amount = decimalValue(record.fieldView(8));
         if (amount < 0 || amount > HighestAmount)
-            throw BV_ADZ_ERROR(-1, strFormat(txt::IrregularAmount, utf8(m_load.systemInvoiceNumber).c_str(), r));
+            throw BV_ADZ_ERROR(adz::Structural,
+                               strFormat(txt::IrregularAmount, utf8(m_load.systemInvoiceNumber).c_str(), r));
         invoice.amount = amount;
         invoice.amountCopy = amount;
         invoice.secondAmount = decimalValue(record.fieldView(15));
@@ -407,17 +414,18 @@ void DDSrzDatei::continueInvoice(int r, const RecordObject& record)
             break;
         const std::string code = trim(record.fieldView(3));
         if (!FeeValueTable::InRange(*list, code, decimalInt(record.fieldView(5))))
-            throw BV_ADZ_ERROR(
-                -1, strFormat(txt::FeeValueRefused, static_cast<int>(m_invoices.size()), utf8(code).c_str()));
+            throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::FeeValueRefused, static_cast<int>(m_invoices.size()),
+                                                          utf8(code).c_str()));
         break;
     }
     case AttachmentRecordType: {
         if (m_interfaceText != "03")
-            throw BV_ADZ_ERROR(-1, strFormat(txt::AttachmentRecordWrongInterface, utf8(m_interfaceText).c_str(), r));
+            throw BV_ADZ_ERROR(adz::Structural,
+                               strFormat(txt::AttachmentRecordWrongInterface, utf8(m_interfaceText).c_str(), r));
         ++m_load.attachmentIndex;
         ++invoice.attachmentCount;
         if (decimalInt(record.fieldView(0)) != m_load.attachmentIndex)
-            throw BV_ADZ_ERROR(-1, strFormat(txt::AttachmentIndexWrong, r, m_load.attachmentIndex));
+            throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::AttachmentIndexWrong, r, m_load.attachmentIndex));
         break;
     }
     default:
@@ -463,7 +471,7 @@ int DDSrzDatei::CheckContents(bool strict)
     std::int64_t sum = 0;
     if (!totalsMatch(sum)) {
         const std::string name = CurrencyName();
-        throw BV_ADZ_ERROR(-105,
+        throw BV_ADZ_ERROR(adz::ControlTotal,
                            strFormat(txt::TotalWrong, name.c_str(), FormatAmount(m_controlTotal, ',', '.').c_str(),
                                      name.c_str(), FormatAmount(sum, ',', '.').c_str()));
     }
@@ -507,7 +515,7 @@ std::string DDSrzDatei::AttachmentDirectory()
         // the error is reported like every other, not by ending the program.
         if (m_boxes)
             m_boxes->show(text, txt::CaptionNotice, MbIcon::Warning);
-        return BV_ADZ_ERROR(-1, text);
+        return BV_ADZ_ERROR(adz::Structural, text);
     };
     if (files::createDirectory(base))
         throw refuse(txt::AttachmentBaseNotCreated);

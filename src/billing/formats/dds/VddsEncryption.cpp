@@ -1,5 +1,6 @@
 #include "billing/formats/dds/VddsEncryption.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/CAdzException.h"
 #include "billing/OpenFile.h"
@@ -79,7 +80,7 @@ bool writeAll(int fd, std::string_view bytes)
 
 CAdzException unwrapFailure(const std::filesystem::path& path, const SystemError& error)
 {
-    return BV_ADZ_ERROR(-1, FileAccessMessage(path.string(), error));
+    return BV_ADZ_ERROR(adz::Structural, FileAccessMessage(path.string(), error));
 }
 
 // Deciphers the delivery block by block into a new file at `target`.

@@ -1,5 +1,6 @@
 #include "billing/formats/mas/CMASSpool.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/SpoolDetection.h"
 #include "billing/formats/mas/MASrzDatei.h"
@@ -30,7 +31,7 @@ CMASSpool::CMASSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
         m_boxes.show(strFormat(billing_texts::SeveralFilesWaiting, m_fileCount), billing_texts::CaptionCompany,
                      MbIcon::None);
     if (DetectFileType(path) != file_type::Mas)
-        throw BV_ADZ_ERROR(-1, strFormat(mas_texts::NotAMasFile, path.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(mas_texts::NotAMasFile, path.c_str()));
 
     // The spool reads every version the format has published since: no version limit.
     auto reader = std::make_unique<MASrzDatei>(path, false, false, false, false);
@@ -39,7 +40,7 @@ CMASSpool::CMASSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
     const MASrzDatei& mas = *masFile();
     if (mas.headerCustomerNumber() != mas.GetCustomerNumber()) {
         m_file->closeFile();
-        throw BV_ADZ_ERROR(-1, mas_texts::CustomerNumberMismatch);
+        throw BV_ADZ_ERROR(adz::Structural, mas_texts::CustomerNumberMismatch);
     }
     m_transmissionName = mas.transmissionName();
     m_controlTotal = mas.controlTotal();

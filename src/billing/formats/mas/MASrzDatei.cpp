@@ -1,5 +1,6 @@
 #include "billing/formats/mas/MASrzDatei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/FeeValueTable.h"
 #include "billing/formats/mas/MasServiceLines.h"
 #include "billing/formats/mas/MasTexts.h"
@@ -207,7 +208,8 @@ char* MASrzDatei::ReadRecord(int index)
     if (!record)
         return nullptr;
     if (const int d = m_header.ParseHeader(record))
-        throw BV_ADZ_ERROR(23, strFormat(record_texts::HeaderError, m_reader.typeText(record).c_str(), index, -d));
+        throw BV_ADZ_ERROR(adz::RecordHeader,
+                           strFormat(record_texts::HeaderError, m_reader.typeText(record).c_str(), index, -d));
     m_reader.convert(record);
     return record;
 }
@@ -221,12 +223,12 @@ int MASrzDatei::Validate()
     CheckRecordLength();
     m_reader.attach(m_openFile.get(), m_recordCount);
     if (m_recordCount == 0)
-        throw BV_ADZ_ERROR(34, strFormat(record_texts::ShortRead, 0u, 0u));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(record_texts::ShortRead, 0u, 0u));
     SummaryFacts summary;
     readSummaryRecord(summary);
     const auto mismatch = [&] {
-        return BV_ADZ_ERROR(
-            -1, strFormat(txt::RecordCountMismatch, summary.declaredCount, m_recordCount, summary.typeText.c_str()));
+        return BV_ADZ_ERROR(adz::Structural, strFormat(txt::RecordCountMismatch, summary.declaredCount, m_recordCount,
+                                                       summary.typeText.c_str()));
     };
     // A first record of another type cannot be read as the header record: it is a structural fault.
     const char* first = ReadRecord(0);
@@ -259,9 +261,9 @@ void MASrzDatei::readSummaryRecord(SummaryFacts& facts)
     m_controlTotal = decimalValue(summary.fieldView(ControlTotalField));
     m_counter2 = static_cast<int>(std::clamp<std::int64_t>(m_controlTotal, INT32_MIN, INT32_MAX));
     if (m_invoiceCount <= 0)
-        throw BV_ADZ_ERROR(-22, strFormat(txt::InvoiceCountTooSmall, m_invoiceCount));
+        throw BV_ADZ_ERROR(adz::ControlRecordInvoiceCount, strFormat(txt::InvoiceCountTooSmall, m_invoiceCount));
     if (!knownCharacterSet(m_characterSet))
-        throw BV_ADZ_ERROR(-24, strFormat(txt::CharacterSet, utf8(m_characterSet).c_str()));
+        throw BV_ADZ_ERROR(adz::ControlRecordUnsupported, strFormat(txt::CharacterSet, utf8(m_characterSet).c_str()));
     m_reader.setCodePage(records::CodePageStep::ForMasIdentifier(m_characterSet));
 }
 
@@ -306,16 +308,16 @@ int MASrzDatei::ReadContents()
 
     if (m_invoices.empty() || !m_invoices.back().totalsSeen) {
         const std::string number = m_invoices.empty() ? std::string() : m_invoices.back().systemInvoiceNumber;
-        throw BV_ADZ_ERROR(-1, strFormat(txt::LastInvoiceRecordMissing, utf8(number).c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::LastInvoiceRecordMissing, utf8(number).c_str()));
     }
     long long recordsInInvoices = 0;
     for (const MasRechnung& invoice : m_invoices)
         recordsInInvoices += invoice.recordCount;
     if (m_recordCount != recordsInInvoices + 2)
-        throw BV_ADZ_ERROR(-1, txt::UnassignedRecords);
+        throw BV_ADZ_ERROR(adz::Structural, txt::UnassignedRecords);
     const int found = static_cast<int>(m_invoices.size());
     if (found != m_invoiceCount)
-        throw BV_ADZ_ERROR(-87, strFormat(txt::InvoiceCountWrong, found, m_invoiceCount));
+        throw BV_ADZ_ERROR(adz::InvoiceCount, strFormat(txt::InvoiceCountWrong, found, m_invoiceCount));
     return 1;
 }
 
@@ -324,7 +326,7 @@ void MASrzDatei::loadRecord(int r, char* recordText)
     records::RecordHeader header = m_header.last();
     const records::FieldLayout* fields = m_tables.find(header.recordType);
     if (!fields)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::UnknownRecordType, header.recordType, r));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::UnknownRecordType, header.recordType, r));
 
     // Invoice boundaries: a 0100 record starts an invoice unless one waits for its 0200 record; a 0200
     // record starts one unless it is that awaited record.
@@ -347,8 +349,9 @@ void MASrzDatei::loadRecord(int r, char* recordText)
     if (starts) {
         startInvoice(r);
     } else if (header.systemInvoiceNumber != m_load.systemInvoiceNumber) {
-        throw BV_ADZ_ERROR(-1, strFormat(txt::WrongSystemInvoiceNumber, utf8(header.systemInvoiceNumber).c_str(),
-                                         utf8(m_load.systemInvoiceNumber).c_str(), r));
+        throw BV_ADZ_ERROR(adz::Structural,
+                           strFormat(txt::WrongSystemInvoiceNumber, utf8(header.systemInvoiceNumber).c_str(),
+                                     utf8(m_load.systemInvoiceNumber).c_str(), r));
     }
     // The system invoice number matched, so an invoice has started.
     MasRechnung& invoice = m_invoices.back();
@@ -374,7 +377,7 @@ void MASrzDatei::loadRecord(int r, char* recordText)
     }
     const int position = r - invoice.firstRecordIndex + 1;
     if (m_load.running != position)
-        throw BV_ADZ_ERROR(-1, strFormat(txt::WrongRunningNumber, m_load.running, position, r));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::WrongRunningNumber, m_load.running, position, r));
 }
 
 void MASrzDatei::startInvoice(int r)
@@ -384,7 +387,8 @@ void MASrzDatei::startInvoice(int r)
         MasRechnung& previous = m_invoices.back();
         previous.recordCount = r - previous.firstRecordIndex;
         if (!previous.totalsSeen)
-            throw BV_ADZ_ERROR(-1, strFormat(txt::InvoiceRecordMissing, utf8(previous.systemInvoiceNumber).c_str()));
+            throw BV_ADZ_ERROR(adz::Structural,
+                               strFormat(txt::InvoiceRecordMissing, utf8(previous.systemInvoiceNumber).c_str()));
     }
     MasRechnung& invoice = m_invoices.emplace_back();
     invoice.ordinal = static_cast<int>(m_invoices.size()) - 1;
@@ -410,7 +414,7 @@ void MASrzDatei::readInvoiceRecord(MasRechnung& invoice, const RecordObject& rec
     if (m_reductionMarker == InitialMarker)
         m_reductionMarker = invoice.ostmindFlag;
     else if (invoice.ostmindFlag != m_reductionMarker)
-        throw BV_ADZ_ERROR(-1, txt::OstmindFlagsDiffer);
+        throw BV_ADZ_ERROR(adz::Structural, txt::OstmindFlagsDiffer);
 }
 
 void MASrzDatei::reduceServiceLine(MasRechnung& invoice, RecordObject& record)
@@ -418,7 +422,7 @@ void MASrzDatei::reduceServiceLine(MasRechnung& invoice, RecordObject& record)
     const auto field = [&record](int i) { return record.fieldView(i); };
     const std::string feeCode = trim(field(FeeField));
     if (m_load.feeList && !FeeValueTable::InRange(*m_load.feeList, feeCode, decimalInt(field(ValueField))))
-        throw BV_ADZ_ERROR(-1,
+        throw BV_ADZ_ERROR(adz::Structural,
                            strFormat(txt::FeeValueRefused, static_cast<int>(m_invoices.size()), utf8(feeCode).c_str()));
 
     const std::int64_t amount = mas::signedValue(field(AmountSignField), field(AmountField));
@@ -484,7 +488,7 @@ void MASrzDatei::readTotalsRecord(MasRechnung& invoice, RecordObject& record, in
 
 void MASrzDatei::throwIrregularAmount(int r) const
 {
-    throw BV_ADZ_ERROR(-1, strFormat(txt::IrregularAmount, utf8(m_load.systemInvoiceNumber).c_str(), r));
+    throw BV_ADZ_ERROR(adz::Structural, strFormat(txt::IrregularAmount, utf8(m_load.systemInvoiceNumber).c_str(), r));
 }
 
 // ---- Checks ----
@@ -521,8 +525,8 @@ int MASrzDatei::CheckContents(bool strict)
 {
     std::int64_t sum = 0;
     if (!totalsMatch(sum))
-        throw BV_ADZ_ERROR(-105, strFormat(txt::TotalWrong, FormatAmount(m_controlTotal, ',', '.').c_str(),
-                                           FormatAmount(sum, ',', '.').c_str()));
+        throw BV_ADZ_ERROR(adz::ControlTotal, strFormat(txt::TotalWrong, FormatAmount(m_controlTotal, ',', '.').c_str(),
+                                                        FormatAmount(sum, ',', '.').c_str()));
     for (const RecordObject& record : m_records) {
         int position = 0;
         std::string text;

@@ -1,5 +1,6 @@
 #include "billing/formats/pad/CPADDatei.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/FeeValueTable.h"
 #include "billing/formats/mas/MasServiceLines.h"
 #include "billing/formats/mas/MasTexts.h"
@@ -222,7 +223,8 @@ char* CPADDatei::ReadRecord(int index)
     if (!record)
         return nullptr;
     if (const int d = m_header.ParseHeader(record))
-        throw BV_ADZ_ERROR(23, strFormat(record_texts::HeaderError, m_reader.typeText(record).c_str(), index, -d));
+        throw BV_ADZ_ERROR(adz::RecordHeader,
+                           strFormat(record_texts::HeaderError, m_reader.typeText(record).c_str(), index, -d));
     m_reader.convert(record);
     return record;
 }
@@ -247,7 +249,7 @@ int CPADDatei::Validate()
     CheckRecordLength();
     m_reader.attach(m_openFile.get(), m_recordCount);
     if (m_recordCount == 0)
-        throw BV_ADZ_ERROR(34, strFormat(record_texts::ShortRead, 0u, 0u));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(record_texts::ShortRead, 0u, 0u));
 
     const char* control = ReadRecord(0);
     const int firstType = m_header.last().recordType;
@@ -266,7 +268,8 @@ int CPADDatei::Validate()
     m_reader.setCodePage(records::CodePageStep::ForMasIdentifier("C850"));
 
     if (m_recordCount > declared + 2 || m_recordCount < declared || firstType != ControlType || lastType != FileEndType)
-        throw BV_ADZ_ERROR(-1, strFormat(mtxt::RecordCountMismatch, declared, m_recordCount, lastText.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural,
+                           strFormat(mtxt::RecordCountMismatch, declared, m_recordCount, lastText.c_str()));
 
     // The invoices: one per recipient record (200) before the last two records.
     m_invoiceCount = 0;
@@ -327,15 +330,15 @@ int CPADDatei::ReadContents()
         loadRecord(r, ReadRecord(r), mark, waiting, group);
 
     if (!mark || m_invoices.empty())
-        throw BV_ADZ_ERROR(-1, ptxt::InvoiceRecordMissing);
+        throw BV_ADZ_ERROR(adz::Structural, ptxt::InvoiceRecordMissing);
     long long recordsInInvoices = 0;
     for (const PadRange& range : m_ranges)
         recordsInInvoices += range.count;
     if (m_recordCount != recordsInInvoices + 2)
-        throw BV_ADZ_ERROR(-1, mtxt::UnassignedRecords);
+        throw BV_ADZ_ERROR(adz::Structural, mtxt::UnassignedRecords);
     const int found = static_cast<int>(m_invoices.size());
     if (found != m_invoiceCount)
-        throw BV_ADZ_ERROR(-87, strFormat(mtxt::InvoiceCountWrong, found, m_invoiceCount));
+        throw BV_ADZ_ERROR(adz::InvoiceCount, strFormat(mtxt::InvoiceCountWrong, found, m_invoiceCount));
 
     // The MAS form of every invoice: about as many records as the file holds.
     m_masAreas.reserve(static_cast<std::size_t>(m_recordCount) * AreaLength);
@@ -351,7 +354,7 @@ void CPADDatei::loadRecord(int r, const char* text, bool& mark, bool& waiting, c
     const records::RecordHeader& header = m_header.last();
     const records::FieldLayout* fields = m_tables.find(header.recordType);
     if (!fields)
-        throw BV_ADZ_ERROR(-1, strFormat(mtxt::UnknownRecordType, header.recordType, r));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(mtxt::UnknownRecordType, header.recordType, r));
     const std::string_view area(text + PadFraming.headerLength, PadFraming.dataLength);
     const auto field = [&](int i) { return records::cutField(*fields, area, i); };
 
@@ -368,8 +371,8 @@ void CPADDatei::loadRecord(int r, const char* text, bool& mark, bool& waiting, c
         if (!m_invoices.empty()) {
             m_ranges.back().count = r - m_ranges.back().first;
             if (!mark)
-                throw BV_ADZ_ERROR(
-                    -1, strFormat(mtxt::InvoiceRecordMissing, utf8(m_invoices.back().systemInvoiceNumber).c_str()));
+                throw BV_ADZ_ERROR(adz::Structural, strFormat(mtxt::InvoiceRecordMissing,
+                                                              utf8(m_invoices.back().systemInvoiceNumber).c_str()));
         }
         mark = false;
         MasRechnung& invoice = m_invoices.emplace_back();
@@ -382,8 +385,9 @@ void CPADDatei::loadRecord(int r, const char* text, bool& mark, bool& waiting, c
     } else {
         const std::string& current = m_invoices.empty() ? std::string("-") : m_invoices.back().systemInvoiceNumber;
         if (header.systemInvoiceNumber != current)
-            throw BV_ADZ_ERROR(-1, strFormat(mtxt::WrongSystemInvoiceNumber, utf8(header.systemInvoiceNumber).c_str(),
-                                             utf8(current).c_str(), r));
+            throw BV_ADZ_ERROR(adz::Structural,
+                               strFormat(mtxt::WrongSystemInvoiceNumber, utf8(header.systemInvoiceNumber).c_str(),
+                                         utf8(current).c_str(), r));
     }
     MasRechnung& invoice = m_invoices.back();
     switch (header.recordType) {
@@ -400,8 +404,8 @@ void CPADDatei::loadRecord(int r, const char* text, bool& mark, bool& waiting, c
         if (group) {
             const std::string code = trim(field(2));
             if (!FeeValueTable::InRange(*group, code, decimalInt(field(8))))
-                throw BV_ADZ_ERROR(
-                    -1, strFormat(mtxt::FeeValueRefused, static_cast<int>(invoice.number), utf8(code).c_str()));
+                throw BV_ADZ_ERROR(adz::Structural, strFormat(mtxt::FeeValueRefused, static_cast<int>(invoice.number),
+                                                              utf8(code).c_str()));
         }
         break;
     case EndType:
@@ -416,7 +420,7 @@ void CPADDatei::addMasRecord(int type, const std::string& area, int r)
 {
     // Every converted area is exactly 113 characters: one that is not holds a value beyond its digits.
     if (area.size() != AreaLength)
-        throw BV_ADZ_ERROR(-1,
+        throw BV_ADZ_ERROR(adz::Structural,
                            strFormat(mtxt::IrregularAmount, utf8(m_invoices.back().systemInvoiceNumber).c_str(), r));
     m_masAreas.insert(m_masAreas.end(), area.begin(), area.end());
     m_masTypes.push_back(static_cast<std::int16_t>(type));
@@ -428,7 +432,8 @@ void CPADDatei::convertInvoice(std::size_t i)
     const PadRange range = m_ranges[i];
     const int invoiceNumber = static_cast<int>(invoice.number);
     const auto throwIrregular = [&](int r) {
-        throw BV_ADZ_ERROR(-1, strFormat(mtxt::IrregularAmount, utf8(invoice.systemInvoiceNumber).c_str(), r));
+        throw BV_ADZ_ERROR(adz::Structural,
+                           strFormat(mtxt::IrregularAmount, utf8(invoice.systemInvoiceNumber).c_str(), r));
     };
 
     // What the recipient (200) and patient (300) records give, and the invoice's body in file order.
@@ -469,8 +474,9 @@ void CPADDatei::convertInvoice(std::size_t i)
                 const std::string invoiceCurrency = trim(field(12));
                 if (m_versionText != NoVersion && !invoiceCurrency.empty() &&
                     IsEuro(invoiceCurrency) != (m_currency == currency::EUR))
-                    throw BV_ADZ_ERROR(-1, strFormat(ptxt::InvoiceCurrencyDiffers,
-                                                     m_currency == currency::EUR ? "EUR" : "DM", invoiceNumber));
+                    throw BV_ADZ_ERROR(adz::Structural,
+                                       strFormat(ptxt::InvoiceCurrencyDiffers,
+                                                 m_currency == currency::EUR ? "EUR" : "DM", invoiceNumber));
             }
         } else if (isTextRecord(type)) {
             body.emplace_back(type, std::string(area));
@@ -478,7 +484,7 @@ void CPADDatei::convertInvoice(std::size_t i)
             const std::string feeCode = trim(field(2));
             const std::int64_t amount = mas::signedValue(field(5), field(6));
             if (amount == 0 && trim(field(1)).empty() && !feeCode.empty())
-                throw BV_ADZ_ERROR(-1, strFormat(ptxt::UnvaluedServices, invoiceNumber, r));
+                throw BV_ADZ_ERROR(adz::Structural, strFormat(ptxt::UnvaluedServices, invoiceNumber, r));
             const std::string date = dateText(field(0));
             const double east = m_reductions.eastPercentOn(date);
             const bool spared = sparedFromEast(groupText, decimalInt(field(2)));
@@ -581,7 +587,7 @@ int CPADDatei::CheckContents(bool strict)
         const records::RecordHeader& header = m_header.last();
         const records::FieldLayout* fields = m_tables.find(header.recordType);
         if (!fields)
-            throw BV_ADZ_ERROR(-1, strFormat(mtxt::UnknownRecordType, header.recordType, r));
+            throw BV_ADZ_ERROR(adz::Structural, strFormat(mtxt::UnknownRecordType, header.recordType, r));
         const std::string_view area(text + PadFraming.headerLength, PadFraming.dataLength);
         for (int k = 0; k < fields->count(); ++k) {
             const std::string_view value = records::cutField(*fields, area, k);
@@ -601,7 +607,7 @@ std::string CPADDatei::CalcHash()
 {
     const std::unique_ptr<EVP_MD_CTX, decltype(&EVP_MD_CTX_free)> context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
     if (!context || EVP_DigestInit_ex(context.get(), EVP_sha1(), nullptr) != 1)
-        throw BV_ADZ_ERROR(34, strFormat(ptxt::HashReadError, 0));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(ptxt::HashReadError, 0));
     const auto length = static_cast<std::int64_t>(m_recordLength);
     std::vector<char> block(static_cast<std::size_t>(length) * 4096);
     int r = 1;
@@ -613,7 +619,7 @@ std::string CPADDatei::CalcHash()
         const bool lastShort = m_lines && r + records == m_recordCount && n == expected - LineEndLength;
         if (n != expected && !lastShort) {
             const std::int64_t whole = n < 0 ? 0 : n / length;
-            throw BV_ADZ_ERROR(34, strFormat(ptxt::HashReadError, r + static_cast<int>(whole)));
+            throw BV_ADZ_ERROR(adz::Content, strFormat(ptxt::HashReadError, r + static_cast<int>(whole)));
         }
         EVP_DigestUpdate(context.get(), block.data(), static_cast<std::size_t>(n));
         r += records;

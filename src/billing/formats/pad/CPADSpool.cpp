@@ -1,5 +1,6 @@
 #include "billing/formats/pad/CPADSpool.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/SpoolDetection.h"
 #include "billing/formats/pad/CPADDatei.h"
@@ -32,7 +33,7 @@ CPADSpool::CPADSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
                      MbIcon::None);
     const int type = DetectFileType(path);
     if (type != file_type::Pad && type != file_type::PadLines)
-        throw BV_ADZ_ERROR(-1, strFormat(pad_texts::NotAPadFile, path.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(pad_texts::NotAPadFile, path.c_str()));
 
     // The 6a percentage is the customer's: the file names its customer in the control record.
     auto reader =
@@ -44,7 +45,7 @@ CPADSpool::CPADSpool(MessageBoxes& boxes, ProfileStore& profile, const files::Re
     const CPADDatei& pad = *padFile();
     if (pad.headerCustomerNumber() != pad.GetCustomerNumber()) {
         m_file->closeFile();
-        throw BV_ADZ_ERROR(-1, pad_texts::CustomerNumberMismatch);
+        throw BV_ADZ_ERROR(adz::Structural, pad_texts::CustomerNumberMismatch);
     }
     readLastTransmission(pad.GetCustomerNumberText());
 }

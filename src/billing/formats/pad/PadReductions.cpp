@@ -1,5 +1,6 @@
 #include "billing/formats/pad/PadReductions.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/formats/pad/PadTexts.h"
 #include "config/ProfileKeys.h"
@@ -21,7 +22,7 @@ double percentage(const std::string& text, const std::string& setting)
     std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
     // A percentage of 100 or more would reduce a fee to nothing or below; a negative one raise it.
     if (!std::isfinite(value) || value < 0 || value >= 100)
-        throw BV_ADZ_ERROR(-1, strFormat(pad_texts::PercentageRefused, trimmed.c_str(), setting.c_str()));
+        throw BV_ADZ_ERROR(adz::Structural, strFormat(pad_texts::PercentageRefused, trimmed.c_str(), setting.c_str()));
     return value;
 }
 

@@ -1,5 +1,6 @@
 #include "billing/formats/records/DdsFieldTables.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/formats/records/RecordTexts.h"
 #include "platform/Text.h"
@@ -119,7 +120,8 @@ void SelectDdsFieldTables(FieldTableSet& tables, std::string_view versionText, b
 {
     const int v = VersionThousandths(versionText);
     if (refused(v, versionLimit))
-        throw BV_ADZ_ERROR(-10, strFormat(record_texts::UnsupportedVersion, cp1252ToUtf8(versionText).c_str()));
+        throw BV_ADZ_ERROR(adz::UnsupportedVersion,
+                           strFormat(record_texts::UnsupportedVersion, cp1252ToUtf8(versionText).c_str()));
     tables.installVersion(Parts, v);
 }
 

@@ -1,5 +1,6 @@
 #include "billing/formats/records/MasFieldTables.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/formats/records/RecordTexts.h"
 #include "platform/Text.h"
@@ -83,7 +84,8 @@ int SelectMasFieldTables(FieldTableSet& tables, std::string_view versionText, bo
 {
     const int v = VersionThousandths(versionText);
     if (v < version::v(1, 0) || (versionLimit && v > version::v(1, 30)))
-        throw BV_ADZ_ERROR(-10, strFormat(record_texts::UnsupportedVersion, cp1252ToUtf8(versionText).c_str()));
+        throw BV_ADZ_ERROR(adz::UnsupportedVersion,
+                           strFormat(record_texts::UnsupportedVersion, cp1252ToUtf8(versionText).c_str()));
     const char filler = v <= version::v(1, 30) ? 'X' : '-';
     std::vector<std::string> texts;
     texts.reserve(std::size(Parts));

@@ -1,5 +1,6 @@
 #include "billing/formats/records/RecordObject.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/formats/records/FieldChecks.h"
 #include "billing/formats/records/RecordTexts.h"
 #include "billing/formats/records/TypeLetters.h"
@@ -95,7 +96,7 @@ void CheckInvoiceRecordIndex(int recordIndex, int recordCount, int startIndex)
 {
     const int highest = recordCount - startIndex - 2;
     if (recordIndex < 0 || recordIndex > highest)
-        throw BV_ADZ_ERROR(-1,
+        throw BV_ADZ_ERROR(adz::Structural,
                            strFormat(record_texts::InvalidRecordIndex, recordIndex, std::to_string(highest).c_str()));
 }
 

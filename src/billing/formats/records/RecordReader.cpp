@@ -1,5 +1,6 @@
 #include "billing/formats/records/RecordReader.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/CAdzException.h"
 #include "billing/OpenFile.h"
 #include "billing/formats/records/RecordTexts.h"
@@ -68,17 +69,17 @@ char* RecordReader::frame(int index)
     if (n < length) {
         // The block ends where the file ended when it was read.
         m_blockStart = -1;
-        throw BV_ADZ_ERROR(34,
+        throw BV_ADZ_ERROR(adz::Content,
                            strFormat(record_texts::ShortRead, static_cast<unsigned>(index), static_cast<unsigned>(n)));
     }
     char* record = m_record.data();
     if (m_framing.lineEnd == 2 && (record[length - 2] != '\r' || record[length - 1] != '\n'))
-        throw BV_ADZ_ERROR(
-            34, strFormat(record_texts::BadRecordEnd, static_cast<unsigned>(index), typeText(record).c_str()));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(record_texts::BadRecordEnd, static_cast<unsigned>(index),
+                                                   typeText(record).c_str()));
     const std::size_t textLength = strnlen(record, length);
     if (textLength < length)
-        throw BV_ADZ_ERROR(34, strFormat(record_texts::RecordCutShort, static_cast<unsigned>(index),
-                                         typeText(record).c_str(), static_cast<unsigned>(textLength)));
+        throw BV_ADZ_ERROR(adz::Content, strFormat(record_texts::RecordCutShort, static_cast<unsigned>(index),
+                                                   typeText(record).c_str(), static_cast<unsigned>(textLength)));
     return record;
 }
 

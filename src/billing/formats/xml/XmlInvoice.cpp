@@ -1,5 +1,6 @@
 #include "billing/formats/xml/XmlInvoice.h"
 
+#include "billing/AdzCodes.h"
 #include "billing/BillingTexts.h"
 #include "billing/CAbrechnungsDatei.h"
 #include "billing/DecimalAmount.h"
@@ -247,7 +248,7 @@ public:
     NamespaceParser() : m_parser(XML_ParserCreateNS(nullptr, NamespaceSeparator))
     {
         if (!m_parser)
-            throw BV_ADZ_ERROR(-1, txt::XmlParserCreate);
+            throw BV_ADZ_ERROR(adz::Structural, txt::XmlParserCreate);
     }
     ~NamespaceParser() { XML_ParserFree(m_parser); }
     NamespaceParser(const NamespaceParser&) = delete;
@@ -311,7 +312,7 @@ public:
             while (filled < feedSize) {
                 const std::int64_t n = source(buffer + filled, std::min(BlockSize, feedSize - filled));
                 if (n < 0)
-                    throw BV_ADZ_ERROR(-1, FileAccessMessage(fileName, lastSystemError()));
+                    throw BV_ADZ_ERROR(adz::Structural, FileAccessMessage(fileName, lastSystemError()));
                 if (n == 0)
                     break;
                 filled += static_cast<std::size_t>(n);
@@ -679,7 +680,7 @@ bool XmlInvoice::Parse()
     SystemError error;
     auto file = OpenFile::open(m_filePath, &error);
     if (!file)
-        throw BV_ADZ_ERROR(-1, FileAccessMessage(m_filePath, error));
+        throw BV_ADZ_ERROR(adz::Structural, FileAccessMessage(m_filePath, error));
     return parseFrom([&file](char* buffer, std::size_t size) { return file->read(buffer, size); });
 }
 

@@ -1,4 +1,4 @@
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include "platform/Files.h"
 

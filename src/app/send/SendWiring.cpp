@@ -1,4 +1,4 @@
-#include "app/send/SendSetup.h"
+#include "app/send/SendWiring.h"
 
 #include "app/core/AppInfo.h"
 #include "app/core/ClientApp.h"

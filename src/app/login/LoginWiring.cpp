@@ -1,4 +1,4 @@
-#include "app/login/LoginSetup.h"
+#include "app/login/LoginWiring.h"
 
 #include "app/core/AppInfo.h"
 #include "app/core/ClientApp.h"

@@ -1,4 +1,4 @@
-#include "app/update/UpdateSetup.h"
+#include "app/update/UpdateWiring.h"
 
 #include "app/core/AppInfo.h"
 #include "app/core/ClientApp.h"

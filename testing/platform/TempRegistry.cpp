@@ -1,4 +1,4 @@
-#include "registry/TempRegistry.h"
+#include "platform/TempRegistry.h"
 
 #include <cstdlib>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Registry.h"
-#include "registry/TempDir.h"
+#include "platform/TempDir.h"
 
 #include <memory>
 #include <optional>
