@@ -3,6 +3,8 @@
 // scanned from SANE's virtual scanner (or partner billing declined), and the billing file travels
 // packed with its receipts in its attachment container.
 
+#include "CentreSendFixture.h"
+
 #include "app/ClientRun.h"
 #include "billing/AttachmentSamples.h"
 #include "billing/DdsSamples.h"
@@ -25,27 +27,13 @@ using testing::ClientRun;
 
 const std::string Login = "login\tdupont\tgeheim";
 
-class LabSendRun : public ::testing::Test
+class LabSendRun : public test::CentreSendFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_centre.start());
-        testing::Account account;
-        account.user = "dupont";
-        account.password = "geheim";
-        account.contracts = {{"004711", "Cabinet Dupont"}};
-        m_centre.addAccount(account);
-
-        TempRegistry::Installation installation;
-        installation.loginUrl = m_centre.url("/login");
-        installation.defaultSpooldir = m_spool.path().string();
-        m_registry.install(installation);
+        CentreSendFixture::SetUp();
         Profile profile(m_registry.registry());
-        profile.writeString(section::General, "LoginSuccess", "1");
-        profile.writeString(section::Abrechnungsversand, "spooldir", m_spool.path().string());
-        profile.writeString(section::Abrechnungsversand, "URL", m_centre.url("/upload"));
-        profile.writeString(section::Abrechnungsversand, "AliveURL", m_centre.url("/alive"));
         profile.write(profilekey::TmpDir, m_work.file("receipts").string());
         profile.write(profilekey::SELECTSOURCE, "FALSE");
         profile.write(profilekey::MEDIANFILTER, "FALSE");
@@ -60,16 +48,10 @@ protected:
 
     ClientRun::Result send(std::vector<std::string> answers)
     {
-        ClientRun run;
+        ClientRun run = client(std::move(answers));
         run.program = testing::binPath("bvals_cl_lab_edition");
-        run.arguments = {"/v"};
-        run.answers = std::move(answers);
-        run.registryDir = m_registry.directory();
         run.env["SANE_CONFIG_DIR"] = m_work.file("sane").string();
         run.env["TMPDIR"] = m_work.file("tmp").string();
-        run.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
-        run.env["QTWEBENGINE_CHROMIUM_FLAGS"] =
-            "--no-sandbox --disable-gpu --disable-background-networking --disable-component-update";
         run.timeout = std::chrono::seconds(90);
         return run.run();
     }
@@ -77,9 +59,6 @@ protected:
     // The attachment container as the billing centre received it: record 0 of type 2828.
     static bool isContainer(const std::string& body) { return body.size() >= 256 && body.compare(22, 4, "2828") == 0; }
 
-    testing::BillingCentre m_centre;
-    TempRegistry m_registry;
-    TempDir m_spool{"bv-e2e-lab-spool-"};
     TempDir m_work{"bv-e2e-lab-"};
 };
 

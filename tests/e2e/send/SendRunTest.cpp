@@ -1,6 +1,8 @@
 // "bvals_cl /v" as a user starts it, unattended, against a local billing centre: it logs in, shows
 // what waits in the spool directory, and on "send" transmits it and books the result.
 
+#include "CentreSendFixture.h"
+
 #include "app/ClientRun.h"
 #include "billing/SampleFiles.h"
 #include "billing/ZipContents.h"
@@ -24,45 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ClientRun;
 
-const char* const User = "dupont";
-const char* const Password = "geheim";
-
-class SendRun : public ::testing::Test
+class SendRun : public test::CentreSendFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_centre.start());
-        testing::Account account;
-        account.user = User;
-        account.password = Password;
-        account.contracts = {{"004711", "Cabinet Dupont"}};
-        m_centre.addAccount(account);
-
-        TempRegistry::Installation installation;
-        installation.loginUrl = m_centre.url("/login");
-        installation.defaultSpooldir = m_spool.path().string();
-        m_registry.install(installation);
-        Profile profile(m_registry.registry());
-        profile.writeString(section::General, "LoginSuccess", "1");
-        profile.writeString(section::Abrechnungsversand, "spooldir", m_spool.path().string());
-        profile.writeString(section::Abrechnungsversand, "URL", m_centre.url("/upload"));
-        profile.writeString(section::Abrechnungsversand, "AliveURL", m_centre.url("/alive"));
-    }
-
-    ClientRun client(std::vector<std::string> answers, std::map<std::string, std::string> env = {})
-    {
-        ClientRun run;
-        run.env = std::move(env);
-        run.arguments = {"/v"};
-        run.answers = std::move(answers);
-        run.registryDir = m_registry.directory();
-        // A confirmed transmission opens the main window on the billing centre's next page.
-        run.env["QTWEBENGINE_DISABLE_SANDBOX"] = "1";
-        run.env["QTWEBENGINE_CHROMIUM_FLAGS"] =
-            "--no-sandbox --disable-gpu --disable-background-networking --disable-component-update";
-        return run;
-    }
     ClientRun::Result send(std::vector<std::string> answers, std::map<std::string, std::string> env = {})
     {
         return client(std::move(answers), std::move(env)).run();
@@ -84,10 +50,6 @@ protected:
             names.insert(entry.name);
         return names;
     }
-
-    testing::BillingCentre m_centre;
-    TempRegistry m_registry;
-    TempDir m_spool{"bv-e2e-spool-"};
 };
 
 TEST_F(SendRun, XmlInvoicesTravelAsOnePackageAndMoveToSent)
