@@ -84,6 +84,8 @@ public:
     SendRequestBlock& sendRequest() { return m_sendRequest; }
 
     CAbrechnungsDatei* billingFile() const { return m_file.get(); }
+    // The facts of the billing file's format; those of no known format while there is no file.
+    const FormatFacts& facts() const { return m_file ? m_file->facts() : formatFacts(file_type::Unknown); }
     const std::string& spoolDirectory() const { return m_spoolDir; }
     const std::string& filePattern() const { return m_pattern; }
     int fileCount() const { return m_fileCount; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "billing/CAdzException.h"
+#include "billing/FormatFacts.h"
 #include "billing/OpenFile.h"
 
 #include <cstddef>
@@ -125,6 +126,8 @@ public:
     int totalAmount() const { return m_counter2; }
     int currencyCode() const { return m_currency; }
     int numericTypeCode() const { return m_numericTypeCode; }
+    // What the dialogs show and check differently for the file's format.
+    const FormatFacts& facts() const { return formatFacts(m_numericTypeCode); }
     unsigned recordLength() const { return m_recordLength; }
     int recordCount() const { return m_recordCount; }
     void closeFile() { m_openFile.reset(); }

@@ -33,6 +33,12 @@ enum class ContentsView
     ReferencedLaboratory, // laboratory services referenced to partner laboratories
 };
 
+// The variant lists laboratory services (and the file keeps receipts for them).
+inline bool isLaboratory(ContentsView view)
+{
+    return view == ContentsView::NumberedLaboratory || view == ContentsView::ReferencedLaboratory;
+}
+
 // What the send dialog shows and checks differently per format: one row per file type.
 struct FormatFacts
 {

@@ -20,16 +20,11 @@ namespace bv {
 
 namespace {
 
-SystemError errorOf(int code)
-{
-    return SystemError{code, systemErrorText(code)};
-}
-
 // Captures errno right after a failed call; a failure must never read as success.
 SystemError lastError()
 {
     const int code = errno != 0 ? errno : EIO;
-    return errorOf(code);
+    return systemError(code);
 }
 
 class FileDescriptor
@@ -124,12 +119,12 @@ SystemError commitTemporary(const std::filesystem::path& tmp, const std::filesys
         const int code = errno;
         if (code == EEXIST || (code != EPERM && code != ENOTSUP && code != EOPNOTSUPP)) {
             ::unlink(tmp.c_str());
-            return errorOf(code);
+            return systemError(code);
         }
         // File systems without hard links: test, then rename.
         if (pathExists(target)) {
             ::unlink(tmp.c_str());
-            return errorOf(EEXIST);
+            return systemError(EEXIST);
         }
         if (::rename(tmp.c_str(), target.c_str()) != 0) {
             const SystemError err = lastError();
@@ -221,12 +216,12 @@ SystemError copyFile(const std::filesystem::path& from, const std::filesystem::p
     if (::fstat(in.get(), &st) != 0)
         return lastError();
     if (S_ISDIR(st.st_mode))
-        return errorOf(EISDIR);
+        return systemError(EISDIR);
     if (!S_ISREG(st.st_mode))
-        return errorOf(EACCES);
+        return systemError(EACCES);
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     if (!overwrite && pathExists(to))
-        return errorOf(EEXIST);
+        return systemError(EEXIST);
     if (sourceIdentity)
         *sourceIdentity = identityOf(st);
     std::filesystem::path tmp;
@@ -253,7 +248,7 @@ SystemError moveFile(const std::filesystem::path& from, const std::filesystem::p
         if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
             // File systems that cannot refuse the replacement themselves.
             if (pathExists(to))
-                return errorOf(EEXIST);
+                return systemError(EEXIST);
             rc = ::rename(from.c_str(), to.c_str());
         }
     }
@@ -292,7 +287,7 @@ SystemError createDirectories(const std::filesystem::path& path)
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
     if (ec)
-        return errorOf(ec.value());
+        return systemError(ec.value());
     return {};
 }
 
@@ -315,7 +310,7 @@ SystemError writeFileAtomic(const std::filesystem::path& path, std::string_view 
     struct stat st;
     const bool existed = ::stat(target.c_str(), &st) == 0;
     if (existed && S_ISDIR(st.st_mode))
-        return errorOf(EISDIR);
+        return systemError(EISDIR);
     const std::filesystem::path tmp = temporarySibling(target);
     FileDescriptor out(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (out.get() < 0)

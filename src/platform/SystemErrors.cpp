@@ -84,10 +84,14 @@ std::string systemErrorText(int code)
     return row && row->text ? row->text : std::strerror(code);
 }
 
+SystemError systemError(int code)
+{
+    return SystemError{code, systemErrorText(code)};
+}
+
 SystemError lastSystemError()
 {
-    const int code = errno;
-    return SystemError{code, systemErrorText(code)};
+    return systemError(errno);
 }
 
 int windowsFileError(int errnoValue, FileAccess access)

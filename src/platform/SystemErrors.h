@@ -14,7 +14,8 @@ struct SystemError
 
 // German text of a system error number, as a German system words it; strerror for the rest.
 std::string systemErrorText(int code);
-SystemError lastSystemError(); // from errno
+SystemError systemError(int code); // the number with its text
+SystemError lastSystemError();     // from errno
 
 // Windows system error numbers by which file failures are reported to the user.
 namespace winerror {

@@ -140,7 +140,7 @@ ContentsController::~ContentsController() = default;
 
 bool ContentsController::laboratory() const
 {
-    return m_variant == ContentsView::NumberedLaboratory || m_variant == ContentsView::ReferencedLaboratory;
+    return isLaboratory(m_variant);
 }
 
 void ContentsController::open()
@@ -243,7 +243,7 @@ std::vector<TableColumn> ContentsController::columns() const
     const std::string amountTitle = m_footnote.empty() ? t::Amount : t::AmountStarred;
     using enum CellAlignment;
     if (!laboratory()) {
-        const bool patientNumbers = formatFacts(m_file.numericTypeCode()).patientNumbers;
+        const bool patientNumbers = m_file.facts().patientNumbers;
         return {
             {t::Recipient, 165, Left},     {t::Patient, 165, Left},  {t::PatientNumber, patientNumbers ? 70 : 0, Right},
             {t::InvoiceNumber, 80, Right}, {amountTitle, 80, Right}, {t::Id, 0, Right}};

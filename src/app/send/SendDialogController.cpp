@@ -239,15 +239,14 @@ void SendDialogController::startMessage()
 
 ContentsView SendDialogController::contentsView() const
 {
-    const CAbrechnungsDatei* file = m_spool ? m_spool->billingFile() : nullptr;
-    return file ? formatFacts(file->numericTypeCode()).contents : ContentsView::None;
+    return m_spool ? m_spool->facts().contents : ContentsView::None;
 }
 
 void SendDialogController::laboratoryChecks()
 {
     CAbrechnungsDatei* file = m_spool->billingFile();
     const ContentsView view = contentsView();
-    if (!file || (view != ContentsView::NumberedLaboratory && view != ContentsView::ReferencedLaboratory))
+    if (!file || !isLaboratory(view))
         return;
     // Receipts scanned in an earlier opening are used again or thrown away, as the user says.
     try {
@@ -292,9 +291,8 @@ bool SendDialogController::packReceipts()
             if (!container.empty())
                 m_spool->sendInstead(container);
         } catch (const std::filesystem::filesystem_error& failure) {
-            const int code = failure.code().value();
             throw BV_ADZ_ERROR(adz::Structural,
-                               FileAccessMessage(file.GetFilePath(false), SystemError{code, systemErrorText(code)}));
+                               FileAccessMessage(file.GetFilePath(false), systemError(failure.code().value())));
         }
     } catch (const CAdzException& error) {
         // The working copy alone would go without the receipts: sending packs them again first.
@@ -430,7 +428,7 @@ void SendDialogController::showContents()
         return;
     if (!m_deps.dialogs || !m_deps.dialogs->runContents(*file, view, m_partnerLabs))
         return;
-    if (view == ContentsView::NumberedLaboratory || view == ContentsView::ReferencedLaboratory)
+    if (isLaboratory(view))
         packReceipts();
 }
 

@@ -37,7 +37,7 @@ SendFieldRow customerRow(const CAbrechnungSpool& spool, const FormatFacts& facts
 SpoolFields spoolFields(CAbrechnungSpool& spool, const std::string& amountSuffix)
 {
     const CAbrechnungsDatei* file = spool.billingFile();
-    const FormatFacts& facts = formatFacts(file ? file->numericTypeCode() : file_type::Unknown);
+    const FormatFacts& facts = spool.facts();
     const int lastBatch = spool.GetLastBatchNumber();
     const std::uint64_t size = sizeOf(spool.uploadFile());
 

@@ -81,7 +81,7 @@ bool fileSizeRule(const std::string& path, const ProfileStore& profile, MessageB
 bool contractRule(const CAbrechnungSpool& spool, const ContractList& contracts)
 {
     const CAbrechnungsDatei* file = spool.billingFile();
-    if (!formatFacts(file ? file->numericTypeCode() : file_type::Unknown).contractChecked)
+    if (!spool.facts().contractChecked)
         return true;
     return file && contracts.contains(std::to_string(file->GetCustomerNumber()));
 }

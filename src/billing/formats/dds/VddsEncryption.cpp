@@ -93,7 +93,7 @@ void writePlainFile(const std::filesystem::path& delivery, const std::filesystem
         throw unwrapFailure(delivery, error);
     vdds::Key key{};
     if (in->readAt(vdds::KeyOffset, key.data(), key.size()) != static_cast<std::int64_t>(key.size()))
-        throw unwrapFailure(delivery, SystemError{EIO, systemErrorText(EIO)});
+        throw unwrapFailure(delivery, systemError(EIO));
     const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
         throw unwrapFailure(target, lastSystemError());
